@@ -1,0 +1,98 @@
+#include "dialer/check_cycle.h"
+
+#include "dialer/dialer_prompts.h"
+#include "dialer/dialer_texts.h"
+#include "dialer/dialer_windows.h"
+
+namespace zemvar {
+namespace {
+
+constexpr std::uint32_t kPanelPause = 1000;
+constexpr std::uint32_t kHalfSecond = 500;
+
+WindowId FindDialer(Desktop& desktop, Matcher matcher) {
+  WindowCriteria criteria, marker;
+  SetDialerCriteria(criteria, marker);
+  SearchTopLevel(desktop, matcher, criteria);
+  return criteria.found;
+}
+
+// Starts the dialer and waits for its panel; the status on failure, StatusOk with the panel otherwise.
+ConnectionStatus StartDialer(CheckEnvironment& env, WindowId* panel) {
+  char path[kPathBuffer];
+  if (!LocateDialerExecutable(env.registry, path, sizeof path)) return StatusDialerNotInstalled;
+  char commandLine[kPathBuffer + 2];
+  if (!QuotedCommandLine(path, commandLine, sizeof commandLine)) return StatusLaunchFailed;
+  if (env.launcher.Launch(commandLine) <= 31) return StatusLaunchFailed;
+
+  for (int attempt = 0; attempt < kPanelTries; ++attempt) {
+    env.pauses.Pause(kPanelPause);
+    if ((*panel = FindDialer(env.desktop, MatchTopLevel)) != 0) return StatusOk;
+  }
+  return StatusDialerNotStarted;
+}
+
+// A freshly started dialer looks for its device first; wait until that box has come and gone.
+void WaitForDeviceDetection(CheckEnvironment& env) {
+  WindowCriteria box, message;
+  box.className = dialer::kDialogClass;
+  box.parent = dialerMainWindow;
+  box.child = &message;
+  message.className = dialer::kStaticClass;
+  message.titleA = dialer::kDetectingZh;
+  message.titleB = dialer::kDetectingEn;
+
+  bool seen = false;
+  for (int attempt = 0; env.desktop.IsWindow(dialerMainWindow);) {
+    env.pauses.Pause(kHalfSecond);
+    box.found = 0;
+    SearchTopLevel(env.desktop, MatchTopLevel, box);
+    if (seen && (!box.found || !env.desktop.IsVisible(box.found))) break;
+    if (box.found) seen = true;
+    if (++attempt >= kDetectionTries) break;
+  }
+}
+
+}  // namespace
+
+bool FindDialerWithoutMarker(Desktop& desktop) { return FindDialer(desktop, MatchTopLevelLackingChild) != 0; }
+
+ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
+  Desktop& desktop = env.desktop;
+  dialerMainWindow = 0;
+  WindowId panel = 0;
+  const bool running = FindDialer(desktop, MatchTopLevel) != 0 || FindDialerWithoutMarker(desktop);
+  if (!running) {
+    const ConnectionStatus started = StartDialer(env, &panel);
+    if (started != StatusOk) return started;
+  }
+
+  for (int attempt = 0; attempt < kMainWindowTries && !dialerMainWindow; ++attempt) {
+    env.pauses.Pause(kHalfSecond);
+    dialerMainWindow = FindDialer(desktop, MatchTopLevelLackingChild);
+  }
+  if (!dialerMainWindow) return StatusNoMainWindow;
+
+  if (!running) WaitForDeviceDetection(env);
+
+  if (panel && desktop.IsVisible(panel)) {
+    if (!env.network.IsAlive()) {
+      const WindowId connect =
+          FindChildAt(desktop, panel, dialer::kConnectControlClass, dialer::kConnectX, dialer::kConnectY);
+      if (!connect) return StatusNoConnectButton;
+      Click(desktop, connect);
+    }
+  } else {
+    const ConnectionStatus prompts = HandleDialerPrompts(desktop, env.pauses);
+    if (prompts != StatusOk) return prompts;
+  }
+
+  env.pauses.Pause(kHalfSecond);
+  // The connect command may have raised the already-connected box.
+  const WindowId box =
+      FindDialerBox(desktop, dialer::kPromptTitleZh, dialer::kPromptTitleEn, 0, dialer::kConnectedZh, dialer::kConnectedEn);
+  ClickButtonAt(desktop, box, dialer::kConnectedButtonX, dialer::kConnectedButtonY);
+  return StatusOk;
+}
+
+}  // namespace zemvar

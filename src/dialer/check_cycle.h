@@ -1,0 +1,36 @@
+// One connection check: make sure the dialer runs and is asked to connect, and say how it went.
+#pragma once
+
+#include "dialer/connection_status.h"
+#include "dialer/desktop.h"
+#include "dialer/dialer_locator.h"
+
+namespace zemvar {
+
+// Whether any LAN or WAN connection is alive.
+class Network {
+ public:
+  virtual ~Network() = default;
+  virtual bool IsAlive() = 0;
+};
+
+// Everything a check touches outside itself.
+struct CheckEnvironment {
+  Desktop& desktop;
+  Pauses& pauses;
+  Network& network;
+  InstallRegistry& registry;
+  Launcher& launcher;
+};
+
+// Bounds of the waits, in tries.
+constexpr int kPanelTries = 601;       // one second each
+constexpr int kMainWindowTries = 21;   // half a second each
+constexpr int kDetectionTries = 61;    // half a second each
+
+ConnectionStatus RunConnectionCheck(CheckEnvironment& environment);
+
+// Whether a dialer window without the marker static is open.
+bool FindDialerWithoutMarker(Desktop& desktop);
+
+}  // namespace zemvar

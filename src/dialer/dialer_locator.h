@@ -1,0 +1,40 @@
+// Where the dialer is installed, and how it is started.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zemvar {
+
+constexpr std::uint32_t kRegString = 1;        // REG_SZ
+constexpr std::uint32_t kRegExpandString = 2;  // REG_EXPAND_SZ
+
+// The dialer's install key, read-only.
+class InstallRegistry {
+ public:
+  virtual ~InstallRegistry() = default;
+  virtual bool Open() = 0;
+  // Like RegQueryValueExA: false when the value is absent or more than *size bytes; otherwise the raw
+  // bytes (not necessarily terminated) are in data, their count in *size and the value type in *type.
+  virtual bool Query(const char* name, std::uint32_t* type, char* data, std::uint32_t* size) = 0;
+  virtual void Close() = 0;
+};
+
+// Starts a program; the result is WinExec's (31 or less: failed).
+class Launcher {
+ public:
+  virtual ~Launcher() = default;
+  virtual std::uint32_t Launch(const char* commandLine) = 0;
+};
+
+constexpr std::size_t kPathBuffer = 260;
+constexpr std::size_t kExeNameBuffer = 64;
+
+// Fills `path` (of `size` bytes) with the dialer's full executable path. False when the record is
+// missing, a value is not a string, or the joined path would not fit: the dialer counts as not installed.
+bool LocateDialerExecutable(InstallRegistry& registry, char* path, std::size_t size);
+
+// The command line for a path: the path in double quotes. Empty when it would not fit.
+bool QuotedCommandLine(const char* path, char* commandLine, std::size_t size);
+
+}  // namespace zemvar

@@ -1,0 +1,105 @@
+#include "dialer/win32_desktop.h"
+
+#include "dialer/dialer_texts.h"
+
+namespace zemvar {
+namespace {
+
+struct EnumContext {
+  Desktop::Visitor visit;
+  void* context;
+};
+
+BOOL CALLBACK EnumProc(HWND window, LPARAM lParam) {
+  auto* e = reinterpret_cast<EnumContext*>(lParam);
+  return e->visit(ToWindowId(window), e->context) ? TRUE : FALSE;
+}
+
+}  // namespace
+
+void Win32Desktop::EnumTopLevel(Visitor visit, void* context) {
+  EnumContext e{visit, context};
+  ::EnumWindows(EnumProc, reinterpret_cast<LPARAM>(&e));
+}
+
+void Win32Desktop::EnumDescendants(WindowId parent, Visitor visit, void* context) {
+  // A null parent would enumerate the top-level windows instead.
+  if (!parent) return;
+  EnumContext e{visit, context};
+  ::EnumChildWindows(ToHwnd(parent), EnumProc, reinterpret_cast<LPARAM>(&e));
+}
+
+int Win32Desktop::ClassName(WindowId window, char* buffer, int size) {
+  if (size <= 0) return 0;
+  buffer[0] = '\0';
+  return window ? ::GetClassNameA(ToHwnd(window), buffer, size) : 0;
+}
+
+int Win32Desktop::Text(WindowId window, char* buffer, int size) {
+  if (size <= 0) return 0;
+  buffer[0] = '\0';
+  return window ? ::GetWindowTextA(ToHwnd(window), buffer, size) : 0;
+}
+
+WindowId Win32Desktop::Parent(WindowId window) { return window ? ToWindowId(::GetParent(ToHwnd(window))) : 0; }
+
+bool Win32Desktop::WindowRect(WindowId window, Rect* rect) {
+  RECT r;
+  if (!window || !::GetWindowRect(ToHwnd(window), &r)) return false;
+  *rect = {r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+bool Win32Desktop::ScreenToClient(WindowId window, Point* point) {
+  POINT p{point->x, point->y};
+  if (!window || !::ScreenToClient(ToHwnd(window), &p)) return false;
+  *point = {p.x, p.y};
+  return true;
+}
+
+bool Win32Desktop::IsWindow(WindowId window) { return window && ::IsWindow(ToHwnd(window)); }
+
+bool Win32Desktop::IsVisible(WindowId window) { return window && ::IsWindowVisible(ToHwnd(window)); }
+
+void Win32Desktop::Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  ::PostMessageA(ToHwnd(window), message, wParam, lParam);
+}
+
+bool Win32InstallRegistry::Open() {
+  Close();
+  const REGSAM access = KEY_READ | KEY_WOW64_32KEY;
+  return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, dialer::kInstallKey, 0, access, &key_) == ERROR_SUCCESS;
+}
+
+bool Win32InstallRegistry::Query(const char* name, std::uint32_t* type, char* data, std::uint32_t* size) {
+  if (!key_) return false;
+  DWORD valueType = 0;
+  DWORD bytes = *size;
+  if (::RegQueryValueExA(key_, name, nullptr, &valueType, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS) {
+    return false;
+  }
+  *type = valueType;
+  *size = bytes;
+  return true;
+}
+
+void Win32InstallRegistry::Close() {
+  if (key_) ::RegCloseKey(key_);
+  key_ = nullptr;
+}
+
+std::uint32_t Win32Launcher::Launch(const char* commandLine) { return ::WinExec(commandLine, SW_SHOWNORMAL); }
+
+bool Win32Network::IsAlive() {
+  using IsNetworkAliveFn = BOOL(WINAPI*)(LPDWORD);
+  // Loaded once and kept: the library stays for the life of the process.
+  static const IsNetworkAliveFn isNetworkAlive = [] {
+    HMODULE sensapi = ::LoadLibraryA("sensapi.dll");
+    FARPROC proc = sensapi ? ::GetProcAddress(sensapi, "IsNetworkAlive") : nullptr;
+    return reinterpret_cast<IsNetworkAliveFn>(reinterpret_cast<void (*)()>(proc));
+  }();
+  DWORD flags = 0;
+  return isNetworkAlive && isNetworkAlive(&flags);
+}
+
+}  // namespace zemvar
