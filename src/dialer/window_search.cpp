@@ -73,6 +73,13 @@ bool TopLevelPasses(Desktop& desktop, WindowId candidate, const WindowCriteria& 
 bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
     unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+    if (x >= 0x81 && x <= 0xFE) {
+      // A GBK lead byte: its trail byte may look like an ASCII letter but must not be folded.
+      if (x != y || a[1] != b[1]) return false;
+      if (a[1] == '\0') return true;
+      ++a, ++b;
+      continue;
+    }
     if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
     if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
     if (x != y) return false;

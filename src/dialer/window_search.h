@@ -32,7 +32,7 @@ void SearchDescendants(Desktop& desktop, WindowId parent, Matcher matcher, Windo
 // Post a left-button press and release with zero parameters; nothing is waited for.
 void Click(Desktop& desktop, WindowId window);
 
-// Whole-text equality folding ASCII letters only (as _stricmp does); GBK bytes must be equal.
+// Whole-text equality folding ASCII letters only; both bytes of a GBK character must be equal as they are.
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);
 
 }  // namespace zemvar

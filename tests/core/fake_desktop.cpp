@@ -37,6 +37,15 @@ WindowId FakeDesktop::AddChild(WindowId parent, const std::string& className, co
   return id;
 }
 
+FakeDesktop::Box FakeDesktop::AddMessageBox(const std::string& title, const std::string& message, WindowId owner,
+                                             int buttonX, int buttonY, int x, int y) {
+  Box b;
+  b.box = AddTopLevel("#32770", title, x, y, 320, 140, owner);
+  if (!message.empty()) b.message = AddChild(b.box, "Static", message, 16, 14, 288, 24);
+  if (buttonX || buttonY) b.button = AddChild(b.box, "Button", "OK", buttonX - 37, buttonY - 11, 75, 23);
+  return b;
+}
+
 void FakeDesktop::Destroy(WindowId window) {
   auto it = windows_.find(window);
   if (it == windows_.end()) return;
@@ -154,11 +163,23 @@ void FakePauses::Pause(std::uint32_t milliseconds) {
 
 bool FakeInstallRegistry::Open() {
   if (!present) return false;
+  if (open_) ++misuses;
+  open_ = true;
   ++opens;
   return true;
 }
 
+void FakeInstallRegistry::Close() {
+  if (!open_) ++misuses;
+  open_ = false;
+  ++closes;
+}
+
 bool FakeInstallRegistry::Query(const char* name, std::uint32_t* type, char* data, std::uint32_t* size) {
+  if (!open_) {
+    ++misuses;
+    return false;
+  }
   auto it = values.find(name);
   if (it == values.end()) return false;
   if (it->second.bytes.size() > *size) return false;

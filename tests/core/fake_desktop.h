@@ -39,6 +39,13 @@ class FakeDesktop : public Desktop {
   // A child at (x, y) in its parent's client coordinates; its client area is its window area.
   WindowId AddChild(WindowId parent, const std::string& className, const std::string& text, int x, int y,
                     int width, int height);
+  // A "#32770" message box at screen (x, y) holding a "Static" with the message (when given) and a
+  // "Button" centred on client point (buttonX, buttonY) (none when both are 0).
+  struct Box {
+    WindowId box = 0, message = 0, button = 0;
+  };
+  Box AddMessageBox(const std::string& title, const std::string& message, WindowId owner, int buttonX, int buttonY,
+                    int x = 340, int y = 260);
   void Destroy(WindowId window);
   Window& Get(WindowId window) { return windows_.at(window); }
 
@@ -98,16 +105,20 @@ class FakeInstallRegistry : public InstallRegistry {
   };
   bool Open() override;
   bool Query(const char* name, std::uint32_t* type, char* data, std::uint32_t* size) override;
-  void Close() override { ++closes; }
+  void Close() override;
 
   bool present = true;
   std::map<std::string, Value> values;
   int opens = 0, closes = 0;
+  int misuses = 0;  // queries or closes of a key that is not open
 
   // A REG_SZ stored the usual way, with its terminator.
   void SetString(const std::string& name, const std::string& text) {
     values[name] = {kRegString, text + std::string(1, '\0')};
   }
+
+ private:
+  bool open_ = false;
 };
 
 class FakeLauncher : public Launcher {
