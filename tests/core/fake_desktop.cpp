@@ -59,6 +59,7 @@ void FakeDesktop::Destroy(WindowId window) {
 }
 
 void FakeDesktop::EnumTopLevel(Visitor visit, void* context) {
+  ++topLevelSearches;
   for (WindowId id : std::vector<WindowId>(zOrder_)) {
     if (!visit(id, context)) return;
   }

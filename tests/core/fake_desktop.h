@@ -50,6 +50,7 @@ class FakeDesktop : public Desktop {
   Window& Get(WindowId window) { return windows_.at(window); }
 
   std::vector<Posted> posts;
+  int topLevelSearches = 0;  // EnumTopLevel calls
   int classReadFailures = 0;  // the next N class reads fail
 
   void EnumTopLevel(Visitor visit, void* context) override;
