@@ -1,0 +1,295 @@
+#include "dialer/check_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "dialer/dialer_prompts.h"
+#include "dialer/dialer_texts.h"
+#include "fake_desktop.h"
+
+namespace zemvar {
+namespace {
+
+using namespace dialer;
+using testing::FakeDesktop;
+
+// The dialer as the check sees it: its panel (with the marker static and the connect control), its
+// main window, and its boxes; events scheduled by pause number stand in for the dialer's own timing.
+class ConnectionCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry.SetString("ExePath", "C:\\Program Files\\China Mobile\\G3随e行");
+    registry.SetString("ExeName", "G3随e行.exe");
+    pauses.onPause = [this](std::size_t n) {
+      auto it = events.find(n);
+      if (it != events.end()) it->second();
+    };
+  }
+  void TearDown() override {
+    EXPECT_EQ(registry.opens, registry.closes);
+    dialerMainWindow = 0;
+  }
+
+  WindowId AddPanel(bool withConnectControl = true) {
+    panel = desktop.AddTopLevel("#32770", kTitleZh, 120, 90, 480, 400);
+    desktop.AddChild(panel, "Static", "", 40, 300, 120, 40);  // the marker, over (70, 320)
+    if (withConnectControl) {
+      connect = desktop.AddChild(panel, "AfxWnd70u", "", 50, 210, 90, 40);  // over (80, 230)
+    } else {
+      desktop.AddChild(panel, "AfxWnd70u", "", 200, 210, 90, 40);
+      desktop.AddChild(panel, "Button", "", 50, 210, 90, 40);
+    }
+    return panel;
+  }
+  WindowId AddMain() {
+    main = desktop.AddTopLevel("#32770", kTitleEn, 260, 180, 400, 300);
+    desktop.AddChild(main, "Static", "status", 200, 300, 150, 20);
+    return main;
+  }
+  WindowId AddDetectionBox() {
+    detection = desktop.AddMessageBox("", kDetectingZh, main, 0, 0, 400, 300).box;
+    return detection;
+  }
+  // The dialer comes up on the given one-second try of the check.
+  void StartsOnTry(std::size_t pause) {
+    events[pause] = [this] {
+      AddPanel();
+      AddMain();
+    };
+  }
+
+  std::size_t Count(std::uint32_t ms) const { return std::count(pauses.taken.begin(), pauses.taken.end(), ms); }
+  bool Commanded() const { return main && desktop.CommandPosted(main, DIALER_CONNECT_COMMAND); }
+
+  FakeDesktop desktop;
+  testing::FakePauses pauses;
+  testing::FakeNetwork network;
+  testing::FakeInstallRegistry registry;
+  testing::FakeLauncher launcher;
+  CheckEnvironment env{desktop, pauses, network, registry, launcher};
+  std::map<std::size_t, std::function<void()>> events;
+  WindowId panel = 0, connect = 0, main = 0, detection = 0;
+};
+
+TEST_F(ConnectionCheck, NotInstalledTouchesNoWindow) {
+  desktop.AddTopLevel("#32770", "Other program", 0, 0, 300, 200);
+  registry.present = false;
+  dialerMainWindow = 0x4242;
+  EXPECT_EQ(StatusDialerNotInstalled, RunConnectionCheck(env));
+  EXPECT_EQ(0u, dialerMainWindow);
+  EXPECT_TRUE(desktop.posts.empty());
+  EXPECT_TRUE(launcher.launched.empty());
+  EXPECT_TRUE(pauses.taken.empty());
+
+  registry.present = true;
+  registry.values.erase("ExeName");
+  EXPECT_EQ(StatusDialerNotInstalled, RunConnectionCheck(env));
+  EXPECT_TRUE(launcher.launched.empty());
+}
+
+TEST_F(ConnectionCheck, LauncherResultOf31OrLessIsAFailedStart) {
+  for (std::uint32_t result : {0u, 2u, 31u}) {
+    launcher.result = result;
+    EXPECT_EQ(StatusLaunchFailed, RunConnectionCheck(env)) << result;
+  }
+  ASSERT_EQ(3u, launcher.launched.size());
+  EXPECT_EQ("\"C:\\Program Files\\China Mobile\\G3随e行\\G3随e行.exe\"", launcher.launched[0]);
+  EXPECT_TRUE(pauses.taken.empty());
+
+  launcher.result = 32;
+  EXPECT_EQ(StatusDialerNotStarted, RunConnectionCheck(env));
+}
+
+TEST_F(ConnectionCheck, DialerThatNeverShowsItsPanelGives3After601Seconds) {
+  // Only the main window comes up: the panel search never succeeds.
+  events[5] = [this] { AddMain(); };
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(StatusDialerNotStarted, RunConnectionCheck(env));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(601u, pauses.taken.size());
+  EXPECT_EQ(601u, Count(1000));
+  EXPECT_LT(elapsed, std::chrono::seconds(2));
+  EXPECT_TRUE(desktop.posts.empty());
+}
+
+TEST_F(ConnectionCheck, PanelOnTheLastTryStillCounts) {
+  StartsOnTry(601);
+  network.alive = false;
+  events[603] = [this] { AddDetectionBox(); };
+  events[604] = [this] { desktop.Destroy(detection); };
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(601u, Count(1000));
+  EXPECT_EQ(1, desktop.ClicksOn(connect));
+}
+
+TEST_F(ConnectionCheck, RunningDialerGetsThePromptPass) {
+  AddPanel();
+  AddMain();
+  network.alive = false;  // the panel is not ours: the connect control is left alone
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(main, dialerMainWindow);
+  EXPECT_TRUE(Commanded());
+  EXPECT_EQ(0, desktop.ClicksOn(connect));
+  EXPECT_EQ(0, network.asked);
+  EXPECT_TRUE(launcher.launched.empty());
+  EXPECT_EQ((std::vector<std::uint32_t>{500, 500}), pauses.taken);
+}
+
+TEST_F(ConnectionCheck, MainWindowAloneIsFoundWithoutTheMarker) {
+  AddMain();
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_TRUE(launcher.launched.empty());
+  EXPECT_TRUE(Commanded());
+}
+
+TEST_F(ConnectionCheck, PanelWithoutMainWindowGives5After21Tries) {
+  AddPanel();
+  EXPECT_EQ(StatusNoMainWindow, RunConnectionCheck(env));
+  EXPECT_EQ(std::vector<std::uint32_t>(21, 500), pauses.taken);
+  EXPECT_TRUE(desktop.posts.empty());
+  EXPECT_EQ(0u, dialerMainWindow);
+
+  // A main window on the 21st try is still in time.
+  pauses.taken.clear();
+  pauses.onPause = [this](std::size_t n) {
+    if (n == 21) AddMain();
+  };
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(main, dialerMainWindow);
+}
+
+TEST_F(ConnectionCheck, StartedDialerWithoutMainWindowGives5AndKeepsRunning) {
+  events[2] = [this] { AddPanel(); };
+  EXPECT_EQ(StatusNoMainWindow, RunConnectionCheck(env));
+  EXPECT_EQ(2u, Count(1000));
+  EXPECT_EQ(21u, Count(500));
+  EXPECT_TRUE(desktop.IsWindow(panel));
+  EXPECT_TRUE(desktop.posts.empty());
+}
+
+TEST_F(ConnectionCheck, NoDeviceAndConnectedBoxesOnTheRunningRoad) {
+  AddMain();
+  const auto noDevice = desktop.AddMessageBox(kPromptTitleZh, kNoDeviceZh, main, kNoDeviceButtonX, kNoDeviceButtonY);
+  EXPECT_EQ(StatusNoDevice, RunConnectionCheck(env));
+  EXPECT_EQ(1, desktop.ClicksOn(noDevice.button));
+  EXPECT_TRUE(Commanded());
+  EXPECT_EQ((std::vector<std::uint32_t>{500, 500}), pauses.taken);  // no pause of the last step
+  desktop.Destroy(noDevice.box);
+
+  // The connect command raises the already-connected box, answered after the last half second.
+  desktop.posts.clear();
+  pauses.taken.clear();
+  WindowId button = 0;
+  pauses.onPause = [&](std::size_t n) {
+    if (n == 2 && Commanded()) {
+      button = desktop.AddMessageBox(kPromptTitleEn, kConnectedEn, main, kConnectedButtonX, kConnectedButtonY).button;
+    }
+  };
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(1, desktop.ClicksOn(button));
+}
+
+TEST_F(ConnectionCheck, StartedDialerWithVisiblePanelAndNetworkUp) {
+  StartsOnTry(3);
+  events[5] = [this] { AddDetectionBox(); };
+  events[8] = [this] { desktop.Destroy(detection); };
+  events[9] = [this] {
+    desktop.AddMessageBox(kPromptTitleZh, kConnectedZh, main, kConnectedButtonX, kConnectedButtonY);
+  };
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  ASSERT_EQ(1u, launcher.launched.size());
+  EXPECT_EQ(1, network.asked);
+  EXPECT_EQ(0, desktop.ClicksOn(connect));
+  EXPECT_FALSE(Commanded());
+  // Three one-second tries, the main window, detection seen on its first try and gone on its fourth,
+  // the last half second.
+  EXPECT_EQ((std::vector<std::uint32_t>{1000, 1000, 1000, 500, 500, 500, 500, 500, 500}), pauses.taken);
+  ASSERT_EQ(2u, desktop.posts.size());  // only the already-connected box's button
+}
+
+TEST_F(ConnectionCheck, StartedDialerWithVisiblePanelAndNetworkDownPressesConnect) {
+  StartsOnTry(1);
+  network.alive = false;
+  events[3] = [this] { AddDetectionBox(); };
+  events[4] = [this] { desktop.Get(detection).visible = false; };  // hidden counts as gone
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(1, desktop.ClicksOn(connect));
+  EXPECT_FALSE(Commanded());
+  EXPECT_EQ(1u + 1 + 2 + 1, pauses.taken.size());
+}
+
+TEST_F(ConnectionCheck, MissingConnectControlGives6) {
+  events[1] = [this] {
+    AddPanel(/*withConnectControl=*/false);
+    AddMain();
+  };
+  network.alive = false;
+  EXPECT_EQ(StatusNoConnectButton, RunConnectionCheck(env));
+  EXPECT_TRUE(desktop.posts.empty());
+  EXPECT_EQ(1u + 1 + 61, pauses.taken.size());  // ends before the last half second
+}
+
+TEST_F(ConnectionCheck, DetectionBoxNeverShownWaits61Tries) {
+  StartsOnTry(1);
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  // One panel try, one main-window try, 61 detection tries, the last half second.
+  EXPECT_EQ(1u, Count(1000));
+  EXPECT_EQ(1u + 61 + 1, Count(500));
+  EXPECT_EQ(1u + 1 + 61 + 1, pauses.taken.size());
+}
+
+TEST_F(ConnectionCheck, DetectionBoxOwnedBySomeoneElseIsNotWaitedFor) {
+  StartsOnTry(1);
+  events[2] = [this] {
+    const WindowId stranger = desktop.AddTopLevel("#32770", "Other", 0, 0, 100, 100);
+    detection = desktop.AddMessageBox("", kDetectingEn, stranger, 0, 0).box;
+  };
+  events[5] = [this] { desktop.Destroy(detection); };
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(1u + 1 + 61 + 1, pauses.taken.size());
+}
+
+TEST_F(ConnectionCheck, MainWindowClosingDuringDetectionEndsTheWait) {
+  StartsOnTry(1);
+  events[2] = [this] { desktop.Get(panel).visible = false; };  // a hidden panel takes the prompt road
+  events[6] = [this] { desktop.Destroy(main); };               // the fourth detection try
+  EXPECT_EQ(StatusNoMainWindow, RunConnectionCheck(env));
+  EXPECT_EQ((std::vector<std::uint32_t>{1000, 500, 500, 500, 500, 500}), pauses.taken);
+  EXPECT_TRUE(desktop.posts.empty());
+}
+
+TEST_F(ConnectionCheck, HiddenPanelTakesThePromptRoad) {
+  StartsOnTry(1);
+  network.alive = false;
+  events[2] = [this] {
+    desktop.Get(panel).visible = false;
+    desktop.AddMessageBox(kPromptTitleEn, kNoDeviceEn, main, kNoDeviceButtonX, kNoDeviceButtonY);
+  };
+  events[3] = [this] { AddDetectionBox(); };
+  events[4] = [this] { desktop.Destroy(detection); };
+  EXPECT_EQ(StatusNoDevice, RunConnectionCheck(env));
+  EXPECT_EQ(0, desktop.ClicksOn(connect));
+  EXPECT_EQ(0, network.asked);
+  EXPECT_TRUE(Commanded());
+}
+
+TEST_F(ConnectionCheck, EachCheckStartsAfresh) {
+  // A panel seen by an earlier check that started the dialer is not used by the next one.
+  StartsOnTry(1);
+  network.alive = false;
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(1, desktop.ClicksOn(connect));
+  desktop.posts.clear();
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(0, desktop.ClicksOn(connect));
+  EXPECT_TRUE(Commanded());
+  EXPECT_EQ(1u, launcher.launched.size());
+}
+
+}  // namespace
+}  // namespace zemvar
