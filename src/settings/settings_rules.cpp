@@ -1,0 +1,109 @@
+#include "settings/settings_rules.h"
+
+#include <climits>
+#include <cstdio>
+
+namespace zemvar {
+namespace {
+
+constexpr char kSection[] = "Setup";
+constexpr char kAutoRunKey[] = "AutoRun";
+constexpr char kSecondsKey[] = "Seconds";
+
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
+bool SettingsPathFor(const std::string& modulePath, std::string* path) {
+  if (modulePath.empty() || modulePath.size() >= kMaxPathBuffer) return false;
+  std::string result = modulePath.substr(0, modulePath.rfind('\\'));
+  result += "\\config.ini";
+  if (result.size() >= kMaxPathBuffer) return false;
+  *path = result;
+  return true;
+}
+
+bool RunValueNameFor(const std::string& modulePath, std::string* name) {
+  const std::size_t slash = modulePath.rfind('\\');
+  std::string file = slash == std::string::npos ? modulePath : modulePath.substr(slash + 1);
+  if (file.size() >= kRunNameBuffer) return false;
+  const std::size_t dot = file.rfind('.');
+  if (dot != std::string::npos) file.erase(dot);
+  // An empty name would be the key's default value, which is not ours.
+  if (file.empty()) return false;
+  *name = file;
+  return true;
+}
+
+std::string RunValueDataFor(const std::string& modulePath) {
+  if (modulePath.find(' ') == std::string::npos) return modulePath;
+  return "\"" + modulePath + "\"";
+}
+
+int ParseDecimal(const char* text) {
+  if (!text) return 0;
+  while (IsSpace(*text)) ++text;
+  bool negative = false;
+  if (*text == '+' || *text == '-') negative = *text++ == '-';
+  long long value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10 + (*text - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) return static_cast<int>(-value);
+  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+int SecondsFromText(const char* text) {
+  const int value = ParseDecimal(text);
+  return value == 0 ? kDefaultSeconds : value;
+}
+
+Settings LoadSettings(ProfileFile& profile, const std::string& modulePath) {
+  Settings settings;
+  std::string path, value;
+  if (!SettingsPathFor(modulePath, &path)) return settings;
+  if (profile.Read(path, kSection, kAutoRunKey, &value)) settings.autoRun = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
+  if (profile.Read(path, kSection, kSecondsKey, &value)) settings.seconds = ParseDecimal(value.c_str());
+  return settings;
+}
+
+bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modulePath, bool autoRunOn,
+                   const char* secondsText, Settings* settings) {
+  std::string path;
+  const bool havePath = SettingsPathFor(modulePath, &path);
+  settings->autoRun = autoRunOn ? 1 : 0;
+  if (havePath) profile.Write(path, kSection, kAutoRunKey, autoRunOn ? "1" : "0");
+  SetRunAtLogon(runKey, modulePath, autoRunOn);
+
+  const int seconds = SecondsFromText(secondsText);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", seconds);
+  if (havePath) profile.Write(path, kSection, kSecondsKey, text);
+  if (seconds == settings->seconds) return false;
+  settings->seconds = seconds;
+  return true;
+}
+
+void SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on) {
+  std::string name;
+  if (modulePath.empty() || modulePath.size() >= kMaxPathBuffer || !RunValueNameFor(modulePath, &name)) return;
+  if (!runKey.Open()) return;
+  if (!on) {
+    runKey.Remove(name);
+  } else if (!runKey.Has(name)) {
+    runKey.Set(name, RunValueDataFor(modulePath));
+  }
+  runKey.Close();
+}
+
+Point CentredIn(const Rect& area, int width, int height) {
+  Point p;
+  p.x = area.left + (area.right - area.left - width) / 2;
+  p.y = area.top + (area.bottom - area.top - height) / 2;
+  if (p.x < area.left) p.x = area.left;
+  if (p.y < area.top) p.y = area.top;
+  return p;
+}
+
+}  // namespace zemvar

@@ -1,0 +1,75 @@
+// The two settings, where they are kept, and the rules for reading, normalising and storing them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "dialer/desktop.h"
+
+namespace zemvar {
+
+constexpr std::size_t kMaxPathBuffer = 260;  // MAX_PATH, terminator included
+constexpr std::size_t kRunNameBuffer = 32;
+constexpr int kDefaultSeconds = 30;
+
+// "config.ini" beside the executable. False when the module path is unknown or the result would not fit in
+// a MAX_PATH buffer: then there is no settings file rather than one somewhere else.
+bool SettingsPathFor(const std::string& modulePath, std::string* path);
+
+// The Run value's name: the executable's file name without its last extension. False when the file name
+// does not fit the 32-byte name buffer, or nothing would be left of it.
+bool RunValueNameFor(const std::string& modulePath, std::string* name);
+
+// The Run value's data: the path, quoted when it holds a space, so that the shell does not start a
+// different program at logon (C:\Program.exe for C:\Program Files\...).
+std::string RunValueDataFor(const std::string& modulePath);
+
+// Like atoi: leading white space, an optional sign, digits up to the first other character; no digits
+// give 0. Saturates at the int range instead of overflowing.
+int ParseDecimal(const char* text);
+
+// The interval a saved text stands for: as ParseDecimal, with 0 meaning the default.
+int SecondsFromText(const char* text);
+
+// The private profile file ("config.ini").
+class ProfileFile {
+ public:
+  virtual ~ProfileFile() = default;
+  // False when the file, section or key is missing.
+  virtual bool Read(const std::string& file, const char* section, const char* key, std::string* value) = 0;
+  virtual bool Write(const std::string& file, const char* section, const char* key, const char* value) = 0;
+};
+
+// The current user's Run key.
+class RunKey {
+ public:
+  virtual ~RunKey() = default;
+  virtual bool Open() = 0;
+  virtual bool Has(const std::string& name) = 0;
+  virtual bool Set(const std::string& name, const std::string& data) = 0;
+  // Absence is no error.
+  virtual bool Remove(const std::string& name) = 0;
+  virtual void Close() = 0;
+};
+
+struct Settings {
+  int autoRun = 0;  // 0 or 1
+  int seconds = kDefaultSeconds;
+};
+
+// Reads both settings; missing file or keys give off and 30. A stored "Seconds" is taken unchanged.
+Settings LoadSettings(ProfileFile& profile, const std::string& modulePath);
+
+// Writes both keys, brings the Run value into line, and updates `settings`. Returns true when the interval
+// changed, so that the caller restarts its timer.
+bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modulePath, bool autoRunOn,
+                   const char* secondsText, Settings* settings);
+
+// Adds the tool's Run value when missing (an existing value is left as it is), or removes it.
+void SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on);
+
+// Top-left corner that centres a window of the given size in an area; a window larger than the area keeps
+// its top-left corner inside it.
+Point CentredIn(const Rect& area, int width, int height);
+
+}  // namespace zemvar

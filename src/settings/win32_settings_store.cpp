@@ -1,0 +1,49 @@
+#include "settings/win32_settings_store.h"
+
+namespace zemvar {
+namespace {
+
+// Stands for a missing key: no value a person writes into config.ini looks like it.
+constexpr char kAbsent[] = "\x7f\x01";
+
+}  // namespace
+
+bool Win32ProfileFile::Read(const std::string& file, const char* section, const char* key, std::string* value) {
+  char buffer[256] = {};
+  GetPrivateProfileStringA(section, key, kAbsent, buffer, sizeof buffer, file.c_str());
+  if (std::string(buffer) == kAbsent) return false;
+  *value = buffer;
+  return true;
+}
+
+bool Win32ProfileFile::Write(const std::string& file, const char* section, const char* key, const char* value) {
+  return WritePrivateProfileStringA(section, key, value, file.c_str()) != FALSE;
+}
+
+bool Win32RunKey::Open() {
+  Close();
+  return RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
+                       &key_) == ERROR_SUCCESS;
+}
+
+bool Win32RunKey::Has(const std::string& name) {
+  return key_ && RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool Win32RunKey::Set(const std::string& name, const std::string& data) {
+  return key_ && RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool Win32RunKey::Remove(const std::string& name) {
+  if (!key_) return false;
+  const LONG result = RegDeleteValueA(key_, name.c_str());
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+void Win32RunKey::Close() {
+  if (key_) RegCloseKey(key_);
+  key_ = nullptr;
+}
+
+}  // namespace zemvar

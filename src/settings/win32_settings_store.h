@@ -1,0 +1,30 @@
+// The settings' seams over the private profile API and the current user's Run key.
+#pragma once
+
+#include <windows.h>
+
+#include "settings/settings_rules.h"
+
+namespace zemvar {
+
+class Win32ProfileFile : public ProfileFile {
+ public:
+  bool Read(const std::string& file, const char* section, const char* key, std::string* value) override;
+  bool Write(const std::string& file, const char* section, const char* key, const char* value) override;
+};
+
+// HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run
+class Win32RunKey : public RunKey {
+ public:
+  ~Win32RunKey() override { Close(); }
+  bool Open() override;
+  bool Has(const std::string& name) override;
+  bool Set(const std::string& name, const std::string& data) override;
+  bool Remove(const std::string& name) override;
+  void Close() override;
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace zemvar

@@ -1,0 +1,65 @@
+// What the tray shows for a status, when its menu opens, how often checks run, and how checks are kept
+// from overlapping.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace zemvar {
+
+constexpr unsigned kTrayIconId = 129;
+constexpr unsigned kTrayNotifyMessage = 0x0400 + 1;  // WM_USER + 1
+constexpr unsigned kCheckTimerId = 1;
+constexpr int kStatusCount = 7;
+
+// Statuses outside the known range are shown as 0.
+int ShownStatus(int status);
+// The tooltip text (GBK) for a status.
+const char* StatusText(int status);
+// Whether the alert icon stands for a status (every status but 0).
+bool StatusShowsAlert(int status);
+
+// The tray callback's mouse message (lParam) for our icon (wParam): a left or right button press.
+bool OpensTrayMenu(std::uintptr_t iconId, std::intptr_t mouseMessage);
+
+// The timer period for an interval: at least one second, at most what a 32-bit millisecond count holds.
+constexpr int kMinTimerSeconds = 1;
+constexpr int kMaxTimerSeconds = 4294967;
+std::uint32_t TimerIntervalMs(int seconds);
+
+// The flag that keeps two checks from overlapping: entering is one atomic exchange.
+class CheckGate {
+ public:
+  bool TryEnter() { return busy_.exchange(1) == 0; }
+  void Leave() { busy_.store(0); }
+  bool Busy() const { return busy_.load() != 0; }
+
+ private:
+  std::atomic<int> busy_{0};
+};
+
+extern CheckGate checkBusy;
+
+// One worker's run: nothing when a check is already running, otherwise the check and then its status
+// reported, before the gate opens again. Returns whether a check ran.
+using CheckFunction = int (*)(void* context);
+using ReportFunction = void (*)(int status, void* context);
+bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, ReportFunction report,
+                     void* reportContext);
+
+// The status the tray shows, as the user-interface thread keeps it.
+class ShownTrayStatus {
+ public:
+  // True when the status differs from the one shown, which then becomes it.
+  bool Accept(int status) {
+    if (status == shown_) return false;
+    shown_ = status;
+    return true;
+  }
+  int Get() const { return shown_; }
+
+ private:
+  int shown_ = 0;
+};
+
+}  // namespace zemvar

@@ -1,0 +1,77 @@
+// The tool's one long-lived window: hidden owner of the tray icon and the check timer, shown as the
+// settings window when the user asks for it.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "settings/settings_rules.h"
+#include "tray/tray_rules.h"
+#include "ui/win32_dialog.h"
+
+namespace zemvar {
+
+// The worker's status, posted to the host; wParam is the status.
+constexpr UINT kCheckDoneMessage = WM_APP + 1;
+
+class TrayHostDialog : public ui::Dialog {
+ public:
+  // What the host reaches outside itself; tests replace parts of it.
+  struct Seams {
+    CheckFunction check = nullptr;  // runs on a worker thread; none: the real connection check
+    void* checkContext = nullptr;
+    BOOL(WINAPI* notify)(DWORD, PNOTIFYICONDATAA) = Shell_NotifyIconA;
+    UINT_PTR(WINAPI* setTimer)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer;
+    BOOL(WINAPI* killTimer)(HWND, UINT_PTR) = KillTimer;
+    ProfileFile* profile = nullptr;  // none: the real files and registry
+    RunKey* runKey = nullptr;
+    std::string modulePath;  // empty: the running executable's
+  };
+
+  TrayHostDialog();
+  explicit TrayHostDialog(const Seams& seams);
+  ~TrayHostDialog() override;
+
+  int autoRun() const { return settings_.autoRun; }
+  int seconds() const { return settings_.seconds; }
+  UINT_PTR timerId() const { return timerId_; }
+  int lastStatus() const { return shown_.Get(); }
+
+  // Settings window: fill from the members and show; store what it holds and hide.
+  void ShowSettings();
+  void SaveSettings();
+  // Tray menu Exit: the timer and the icon go, the modal loop ends.
+  void Exit();
+
+ protected:
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  void OnCancel() override { ShowWindow(hwnd(), SW_HIDE); }
+
+ private:
+  void UpdateTrayIcon(DWORD message);
+  void StartCheck();
+  void StartTimer();
+  void ShowTrayMenu();
+  void Paint();
+
+  Seams seams_;
+  ProfileFile* profile_;
+  RunKey* runKey_;
+  ProfileFile* ownProfile_ = nullptr;
+  RunKey* ownRunKey_ = nullptr;
+  NOTIFYICONDATAA trayData_{};
+  Settings settings_;
+  UINT_PTR timerId_ = 0;
+  ShownTrayStatus shown_;
+  HICON normalIcon_;
+  HICON alertIcon_;
+  UINT taskbarCreated_;
+  bool exiting_ = false;
+  bool placed_ = false;
+};
+
+}  // namespace zemvar
