@@ -1,0 +1,45 @@
+#include "about/win32_about_dialog.h"
+
+#include <shellapi.h>
+
+#include "about/about_box.h"
+#include "about/about_rules.h"
+#include "resource.h"
+
+namespace zemvar {
+
+AboutDialog::AboutDialog() : ui::Dialog(IDD_ABOUT) {}
+
+BOOL AboutDialog::OnInitDialog() {
+  emailLink_.Attach(GetDlgItem(hwnd(), IDC_EMAIL_LINK));
+  emailLink_.SetHyperlink(TRUE, TRUE);
+  emailLink_.SetForegroundColor(RGB(0, 0, 255));
+  emailLink_.SetUnderlined(TRUE);
+  emailLink_.SetHoverCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_LINK_CURSOR)));
+  return TRUE;
+}
+
+bool AboutDialog::OnCommand(WORD id, WORD code, HWND control) {
+  if (id == IDC_EMAIL_LINK) {
+    if (code == STN_CLICKED) {
+      ShellExecuteA(hwnd(), "open", kAuthorMailto, nullptr, nullptr, SW_SHOW);
+    }
+    return true;
+  }
+  return ui::Dialog::OnCommand(id, code, control);
+}
+
+INT_PTR AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Only top-level windows hear of colour changes; the label repaints its own background.
+  if (message == WM_SYSCOLORCHANGE && emailLink_.hwnd()) {
+    SendMessageA(emailLink_.hwnd(), WM_SYSCOLORCHANGE, wParam, lParam);
+  }
+  return ui::Dialog::HandleMessage(message, wParam, lParam);
+}
+
+void ShowAboutBox(HWND owner) {
+  AboutDialog dialog;
+  dialog.DoModal(owner);
+}
+
+}  // namespace zemvar
