@@ -1,0 +1,142 @@
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tray/tray_rules.h"
+
+namespace zemvar {
+namespace {
+
+TEST(TrayStatus, TextsAndIconsByStatus) {
+  EXPECT_STREQ("G3随e行 Tessaline", StatusText(0));
+  EXPECT_STREQ("未安装“G3随e行”", StatusText(1));
+  EXPECT_STREQ("启动“G3随e行”失败", StatusText(2));
+  EXPECT_STREQ("未发现运行中的“G3随e行”", StatusText(3));
+  EXPECT_STREQ("请插入3G无线网卡", StatusText(4));
+  EXPECT_STREQ("未发现“G3随e行”主窗口", StatusText(5));
+  EXPECT_STREQ("未找到“G3随e行”自动连接按钮", StatusText(6));
+  // The GBK bytes the "A" functions and the shell see.
+  EXPECT_EQ(0, std::memcmp(StatusText(4), "\xc7\xeb\xb2\xe5\xc8\xeb" "3G", 8));
+  for (int s = 0; s < kStatusCount; ++s) {
+    EXPECT_EQ(s != 0, StatusShowsAlert(s)) << s;
+    EXPECT_LT(std::strlen(StatusText(s)), 64u) << "tooltip of the first record version holds 63 bytes";
+  }
+}
+
+TEST(TrayStatus, OutOfRangeShowsAsAllWell) {
+  for (int s : {-1, 7, 100, -2147483647 - 1, 2147483647}) {
+    EXPECT_EQ(0, ShownStatus(s));
+    EXPECT_STREQ(StatusText(0), StatusText(s));
+    EXPECT_FALSE(StatusShowsAlert(s));
+  }
+}
+
+TEST(TrayCallback, OnlyALeftOrRightPressOnOurIconOpensTheMenu) {
+  EXPECT_TRUE(OpensTrayMenu(129, 0x0201));   // WM_LBUTTONDOWN
+  EXPECT_TRUE(OpensTrayMenu(129, 0x0204));   // WM_RBUTTONDOWN
+  EXPECT_FALSE(OpensTrayMenu(129, 0x0202));  // WM_LBUTTONUP
+  EXPECT_FALSE(OpensTrayMenu(129, 0x0205));  // WM_RBUTTONUP
+  EXPECT_FALSE(OpensTrayMenu(129, 0x0207));  // WM_MBUTTONDOWN
+  EXPECT_FALSE(OpensTrayMenu(129, 0x0203));  // WM_LBUTTONDBLCLK
+  EXPECT_FALSE(OpensTrayMenu(129, 0x0200));  // WM_MOUSEMOVE
+  EXPECT_FALSE(OpensTrayMenu(128, 0x0201));
+}
+
+TEST(TimerInterval, IsBoundedToWhatTheTimerCanHold) {
+  EXPECT_EQ(30000u, TimerIntervalMs(30));
+  EXPECT_EQ(1000u, TimerIntervalMs(1));
+  EXPECT_EQ(1000u, TimerIntervalMs(0));
+  EXPECT_EQ(1000u, TimerIntervalMs(-5));
+  EXPECT_EQ(4294967000u, TimerIntervalMs(4294967));
+  EXPECT_EQ(4294967000u, TimerIntervalMs(4294968));
+  EXPECT_EQ(4294967000u, TimerIntervalMs(2147483647));
+}
+
+TEST(ShownTrayStatus, OnlyAChangeCostsAShellCall) {
+  ShownTrayStatus shown;
+  EXPECT_FALSE(shown.Accept(0));  // first check all well: the icon added at start already says so
+  EXPECT_TRUE(shown.Accept(4));
+  EXPECT_FALSE(shown.Accept(4));
+  EXPECT_TRUE(shown.Accept(0));
+  EXPECT_EQ(0, shown.Get());
+}
+
+struct Overlap {
+  std::atomic<int> running{0};
+  std::atomic<int> most{0};
+  std::atomic<int> checks{0};
+  std::atomic<int> reports{0};
+};
+
+int SlowCheck(void* context) {
+  auto* o = static_cast<Overlap*>(context);
+  const int now = ++o->running;
+  int most = o->most.load();
+  while (now > most && !o->most.compare_exchange_weak(most, now)) {
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  --o->running;
+  return ++o->checks;
+}
+
+void CountReport(int, void* context) { ++static_cast<Overlap*>(context)->reports; }
+
+TEST(CheckGate, ChecksNeverOverlap) {
+  CheckGate gate;
+  Overlap o;
+  std::atomic<int> ran{0};
+  std::vector<std::thread> workers;
+  for (int i = 0; i < 16; ++i) {
+    workers.emplace_back([&] {
+      for (int k = 0; k < 50; ++k) ran += RunGuardedCheck(gate, SlowCheck, &o, CountReport, &o) ? 1 : 0;
+    });
+  }
+  for (auto& w : workers) w.join();
+  EXPECT_EQ(1, o.most.load());
+  EXPECT_GT(ran.load(), 0);
+  EXPECT_LT(ran.load(), 16 * 50);  // some ticks were skipped
+  EXPECT_EQ(ran.load(), o.checks.load());
+  EXPECT_EQ(ran.load(), o.reports.load());
+  EXPECT_FALSE(gate.Busy());
+}
+
+// A tick that arrives while a long check runs is skipped, and the running check still reports its status.
+TEST(CheckGate, ASkippedTickLosesNoStatus) {
+  CheckGate gate;
+  std::atomic<bool> release{false}, started{false};
+  struct Context {
+    std::atomic<bool>* release;
+    std::atomic<bool>* started;
+  } context{&release, &started};
+  std::vector<int> reported;
+  ShownTrayStatus shown;
+  auto report = [](int status, void* list) { static_cast<std::vector<int>*>(list)->push_back(status); };
+
+  std::thread longCheck([&] {
+    RunGuardedCheck(
+        gate,
+        [](void* c) {
+          auto* ctx = static_cast<Context*>(c);
+          *ctx->started = true;
+          while (!*ctx->release) std::this_thread::yield();
+          return 4;
+        },
+        &context, report, &reported);
+  });
+  while (!started) std::this_thread::yield();
+  EXPECT_FALSE(RunGuardedCheck(gate, [](void*) { return 0; }, nullptr, report, &reported));
+  release = true;
+  longCheck.join();
+  ASSERT_EQ(std::vector<int>{4}, reported);
+  EXPECT_TRUE(shown.Accept(reported.back()));
+  EXPECT_EQ(4, shown.Get());
+  // The gate is open again for the next tick.
+  EXPECT_TRUE(RunGuardedCheck(gate, [](void*) { return 0; }, nullptr, report, &reported));
+}
+
+}  // namespace
+}  // namespace zemvar
