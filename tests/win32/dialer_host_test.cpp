@@ -1,0 +1,156 @@
+// The dialer's install record in the real registry, real process starts, and the network seam.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "dialer/check_cycle.h"
+#include "dialer/dialer_locator.h"
+#include "dialer/win32_desktop.h"
+
+namespace zemvar {
+namespace {
+
+constexpr REGSAM kView32 = KEY_WOW64_32KEY;
+
+void DeleteSubkey(const char* parentPath, const char* name, REGSAM view) {
+  HKEY parent;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, parentPath, 0, KEY_ALL_ACCESS | view, &parent) == ERROR_SUCCESS) {
+    ::RegDeleteKeyA(parent, name);
+    ::RegCloseKey(parent);
+  }
+}
+
+class InstallRecord : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (key_) ::RegCloseKey(key_);
+    for (REGSAM view : {kView32, static_cast<REGSAM>(KEY_WOW64_64KEY)}) {
+      DeleteSubkey("SOFTWARE\\China Mobile", "eWalk", view);
+      DeleteSubkey("SOFTWARE", "China Mobile", view);  // only when the test made it and left it empty
+    }
+  }
+  HKEY Create(REGSAM view = kView32) {
+    EXPECT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\China Mobile\\eWalk", 0, nullptr, 0,
+                                               KEY_ALL_ACCESS | view, nullptr, &key_, nullptr));
+    return key_;
+  }
+  void Set(const char* name, DWORD type, const void* data, DWORD size) {
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), size));
+  }
+  void SetString(const char* name, const std::string& text) {
+    Set(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  }
+  bool Locate() {
+    std::fill(path, path + sizeof path, 'Z');
+    return LocateDialerExecutable(registry, path, sizeof path);
+  }
+
+  HKEY key_ = nullptr;
+  Win32InstallRegistry registry;
+  char path[kPathBuffer];
+};
+
+TEST_F(InstallRecord, ReadsTheDialersKeyInThe32BitView) {
+  EXPECT_FALSE(Locate());
+  Create();
+  SetString("ExePath", "C:\\Program Files (x86)\\China Mobile\\G3随e行");
+  EXPECT_FALSE(Locate());  // no name yet
+  SetString("ExeName", "G3随e行.exe");
+  ASSERT_TRUE(Locate());
+  EXPECT_STREQ("C:\\Program Files (x86)\\China Mobile\\G3随e行\\G3随e行.exe", path);
+  // Repeated lookups open and close the key each time.
+  for (int i = 0; i < 200; ++i) ASSERT_TRUE(Locate());
+  EXPECT_FALSE(registry.Query("ExePath", nullptr, path, nullptr));  // closed after the lookup
+}
+
+TEST_F(InstallRecord, StringWithoutTerminatorIsUsedAndADwordIsNot) {
+  Create();
+  SetString("ExePath", "C:\\eWalk\\");
+  Set("ExeName", REG_SZ, "eWalk.exe", 9);
+  ASSERT_TRUE(Locate());
+  EXPECT_STREQ("C:\\eWalk\\eWalk.exe", path);
+
+  const DWORD number = 0x6c6c6177;
+  Set("ExeName", REG_DWORD, &number, sizeof number);
+  EXPECT_FALSE(Locate());
+
+  // A directory longer than the path buffer is refused, not cut.
+  SetString("ExeName", "eWalk.exe");
+  SetString("ExePath", std::string(300, 'd'));
+  EXPECT_FALSE(Locate());
+}
+
+TEST_F(InstallRecord, KeyOnlyInThe64BitViewIsNotTheDialers) {
+  BOOL wow64 = FALSE;
+  ::IsWow64Process(::GetCurrentProcess(), &wow64);
+  if (sizeof(void*) == 4 && !wow64) GTEST_SKIP() << "a 32-bit system has one registry view";
+  Create(KEY_WOW64_64KEY);
+  SetString("ExePath", "C:\\eWalk");
+  SetString("ExeName", "eWalk.exe");
+  EXPECT_FALSE(Locate());
+}
+
+TEST_F(InstallRecord, CheckReportsAMissingOrUnstartableDialer) {
+  Win32CheckEnvironment win32;
+  CheckEnvironment env = win32.Get();
+  EXPECT_EQ(StatusDialerNotInstalled, RunConnectionCheck(env));
+  Create();
+  SetString("ExePath", "C:\\no such folder");
+  SetString("ExeName", "eWalk.exe");
+  EXPECT_EQ(StatusLaunchFailed, RunConnectionCheck(env));
+}
+
+std::string TempDirectory() {
+  char buffer[MAX_PATH];
+  const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
+  return std::string(buffer, n);
+}
+
+TEST(Win32Launcher, StartsAQuotedPathWithSpaces) {
+  // A copy of this test program in a folder with spaces, told to run no test and write its report.
+  char self[MAX_PATH];
+  ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+  const std::string folder = TempDirectory() + "Zemvar launch test";
+  const std::string exe = folder + "\\G3 e walk.exe";
+  const std::string report = TempDirectory() + "zemvar-launch-report.xml";
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  ::DeleteFileA(report.c_str());
+  ASSERT_TRUE(::CopyFileA(self, exe.c_str(), FALSE));
+
+  char quoted[kPathBuffer + 2];
+  ASSERT_TRUE(QuotedCommandLine(exe.c_str(), quoted, sizeof quoted));
+  const std::string commandLine = std::string(quoted) + " --gtest_filter=NoSuchTest --gtest_output=xml:" + report;
+  Win32Launcher launcher;
+  EXPECT_GT(launcher.Launch(commandLine.c_str()), 31u);
+  bool ran = false;
+  for (int i = 0; i < 200 && !ran; ++i) {
+    ran = ::GetFileAttributesA(report.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!ran) ::Sleep(50);
+  }
+  EXPECT_TRUE(ran);
+
+  for (int i = 0; i < 100 && !::DeleteFileA(exe.c_str()); ++i) ::Sleep(50);
+  ::RemoveDirectoryA(folder.c_str());
+  ::DeleteFileA(report.c_str());
+}
+
+TEST(Win32Launcher, MissingProgramIsAFailedStart) {
+  Win32Launcher launcher;
+  EXPECT_LE(launcher.Launch("\"C:\\no such folder\\eWalk.exe\""), 31u);
+  // Unquoted, the same path with spaces would name "C:\no" and fail just the same.
+  EXPECT_LE(launcher.Launch("C:\\no such folder\\eWalk.exe"), 31u);
+}
+
+TEST(Win32Network, AsksSensapi) {
+  // Wine's IsNetworkAlive always answers alive: a true here shows that the function was found and
+  // called (a missing sensapi.dll counts as down). Network-down roads are tested through the seam.
+  Win32Network network;
+  EXPECT_TRUE(network.IsAlive());
+  EXPECT_TRUE(network.IsAlive());
+}
+
+}  // namespace
+}  // namespace zemvar
