@@ -1,0 +1,121 @@
+// The settings against a real config.ini and the real (Wine) registry.
+#include <windows.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "settings/win32_settings_store.h"
+
+namespace zemvar {
+namespace {
+
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string TempDir(const char* leaf) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::string dir = std::string(temp) + leaf;
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+std::string ReadRunValue(const std::string& name) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  char data[512] = {};
+  DWORD size = sizeof data, type = 0;
+  const LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS) return "<none>";
+  if (type != REG_SZ || size != std::string(data).size() + 1) return "<malformed>";
+  return data;
+}
+
+void WriteRunValue(const std::string& name, const std::string& data) {
+  HKEY key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                           nullptr));
+  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>(data.size() + 1));
+  RegCloseKey(key);
+}
+
+class SettingsStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = TempDir("zemvar settings test");
+    exe = dir + "\\ZemvarStoreTest.exe";
+    ini = dir + "\\config.ini";
+    DeleteFileA(ini.c_str());
+    Win32RunKey key;
+    if (key.Open()) key.Remove("ZemvarStoreTest");
+  }
+  void TearDown() override {
+    DeleteFileA(ini.c_str());
+    Win32RunKey key;
+    if (key.Open()) key.Remove("ZemvarStoreTest");
+  }
+  std::string dir, exe, ini;
+  Win32ProfileFile profile;
+  Win32RunKey runKey;
+};
+
+TEST_F(SettingsStore, NoFileGivesDefaultsAndTheFirstSaveWritesBothKeys) {
+  Settings s = LoadSettings(profile, exe);
+  EXPECT_EQ(0, s.autoRun);
+  EXPECT_EQ(30, s.seconds);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ini.c_str()));
+
+  EXPECT_TRUE(StoreSettings(profile, runKey, exe, true, "007", &s));
+  EXPECT_EQ(1, GetPrivateProfileIntA("Setup", "AutoRun", -9, ini.c_str()));
+  char text[32];
+  GetPrivateProfileStringA("Setup", "Seconds", "", text, sizeof text, ini.c_str());
+  EXPECT_STREQ("7", text);
+  // The directory holds a space, so the path is quoted for the shell's logon start.
+  EXPECT_EQ("\"" + exe + "\"", ReadRunValue("ZemvarStoreTest"));
+
+  Settings again = LoadSettings(profile, exe);
+  EXPECT_EQ(1, again.autoRun);
+  EXPECT_EQ(7, again.seconds);
+
+  EXPECT_TRUE(StoreSettings(profile, runKey, exe, false, "", &s));
+  EXPECT_EQ("<none>", ReadRunValue("ZemvarStoreTest"));
+  EXPECT_EQ(0, GetPrivateProfileIntA("Setup", "AutoRun", -9, ini.c_str()));
+  EXPECT_EQ(30, GetPrivateProfileIntA("Setup", "Seconds", -9, ini.c_str()));
+}
+
+TEST_F(SettingsStore, ReadsWhatAPersonWroteIntoTheFile) {
+  WritePrivateProfileStringA("Setup", "AutoRun", "2", ini.c_str());
+  WritePrivateProfileStringA("Setup", "Seconds", "0", ini.c_str());
+  Settings s = LoadSettings(profile, exe);
+  EXPECT_EQ(1, s.autoRun);
+  EXPECT_EQ(0, s.seconds);
+  WritePrivateProfileStringA("Setup", "AutoRun", "-1", ini.c_str());
+  WritePrivateProfileStringA("Setup", "Seconds", nullptr, ini.c_str());  // key removed
+  s = LoadSettings(profile, exe);
+  EXPECT_EQ(0, s.autoRun);
+  EXPECT_EQ(30, s.seconds);
+}
+
+TEST_F(SettingsStore, AnExistingRunValueWithAnotherPathIsLeftAlone) {
+  WriteRunValue("ZemvarStoreTest", "D:\\Old\\ZemvarStoreTest.exe");
+  Settings s;
+  StoreSettings(profile, runKey, exe, true, "30", &s);
+  EXPECT_EQ("D:\\Old\\ZemvarStoreTest.exe", ReadRunValue("ZemvarStoreTest"));
+  // Off removes it, and removing it again is no fault.
+  StoreSettings(profile, runKey, exe, false, "30", &s);
+  StoreSettings(profile, runKey, exe, false, "30", &s);
+  EXPECT_EQ("<none>", ReadRunValue("ZemvarStoreTest"));
+}
+
+TEST_F(SettingsStore, APathWithoutSpacesIsStoredAsItIs) {
+  const std::string plain = TempDir("zemvar_plain") + "\\ZemvarStoreTest.exe";
+  SetRunAtLogon(runKey, plain, true);
+  EXPECT_EQ(plain, ReadRunValue("ZemvarStoreTest"));
+  SetRunAtLogon(runKey, plain, false);
+  EXPECT_EQ("<none>", ReadRunValue("ZemvarStoreTest"));
+}
+
+}  // namespace
+}  // namespace zemvar

@@ -1,0 +1,443 @@
+// The tray host against real windows under Wine: its resources, the icon it shows, its timer, the
+// settings window, and exit while a check runs.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "settings/win32_settings_store.h"
+#include "tray/win32_tray_host.h"
+
+namespace zemvar {
+namespace {
+
+// ---- resources ----
+
+const BYTE* Resource(LPCSTR type, int id, DWORD* size) {
+  HRSRC found = FindResourceExA(nullptr, type, MAKEINTRESOURCEA(id), MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
+  if (!found) return nullptr;
+  *size = SizeofResource(nullptr, found);
+  return static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+}
+
+struct Reader {
+  const BYTE* p;
+  WORD Word() { WORD v; std::memcpy(&v, p, 2); p += 2; return v; }
+  DWORD Dword() { DWORD v; std::memcpy(&v, p, 4); p += 4; return v; }
+  std::wstring Text() {
+    std::wstring s;
+    for (WORD c; (c = Word()) != 0;) s += static_cast<wchar_t>(c);
+    return s;
+  }
+  // A class or menu field: an ordinal (0xFFFF, n) or a string.
+  std::wstring Field() {
+    WORD first;
+    std::memcpy(&first, p, 2);
+    if (first == 0xFFFF) { p += 2; return L"#" + std::to_wstring(Word()); }
+    return Text();
+  }
+  void AlignDword(const BYTE* base) { while ((p - base) % 4) ++p; }
+};
+
+TEST(HostResources, DialogTemplateIsExactlyAsDesigned) {
+  DWORD size = 0;
+  const BYTE* base = Resource(RT_DIALOG, IDD_HOST, &size);
+  ASSERT_NE(nullptr, base);
+  Reader r{base};
+  EXPECT_EQ(1, r.Word());       // extended template
+  EXPECT_EQ(0xFFFF, r.Word());
+  EXPECT_EQ(0u, r.Dword());     // help id
+  EXPECT_EQ(0x00040000u, r.Dword());
+  EXPECT_EQ(0x80C800C0u, r.Dword());
+  EXPECT_EQ(6, r.Word());
+  EXPECT_EQ(0, r.Word()); EXPECT_EQ(0, r.Word()); EXPECT_EQ(231, r.Word()); EXPECT_EQ(73, r.Word());
+  EXPECT_EQ(L"", r.Field());    // no menu
+  EXPECT_EQ(L"", r.Field());    // standard dialog class
+  EXPECT_EQ(L"G3随e行 Tessaline", r.Text());
+  EXPECT_EQ(9, r.Word());
+  EXPECT_EQ(0, r.Word());       // weight
+  EXPECT_EQ(0, *r.p++);         // italic
+  EXPECT_EQ(1, *r.p++);         // character set
+  EXPECT_EQ(L"宋体", r.Text());
+
+  struct Item { int id; const wchar_t* cls; DWORD style; int x, y, w, h; const wchar_t* text; };
+  const Item items[] = {
+      {1000, L"#128", 0x50010003, 7, 7, 152, 10, L"开机自动运行"},
+      {1001, L"#129", 0x50812080, 17, 25, 40, 14, L""},
+      {-1, L"#130", 0x50020000, 59, 29, 130, 8, L"秒检查网络连接，如断开则尝试重连"},
+      {1002, L"#128", 0x50010001, 111, 52, 50, 14, L"确定"},
+      {1003, L"#128", 0x50010000, 174, 52, 50, 14, L"取消"},
+      {-1, L"#130", 0x50020000, 7, 29, 9, 8, L"每"},
+  };
+  for (const Item& item : items) {
+    r.AlignDword(base);
+    EXPECT_EQ(0u, r.Dword()) << item.id;  // help id
+    EXPECT_EQ(0u, r.Dword()) << item.id;  // extended style
+    EXPECT_EQ(item.style, r.Dword()) << item.id;
+    EXPECT_EQ(item.x, static_cast<short>(r.Word()));
+    EXPECT_EQ(item.y, static_cast<short>(r.Word()));
+    EXPECT_EQ(item.w, static_cast<short>(r.Word()));
+    EXPECT_EQ(item.h, static_cast<short>(r.Word()));
+    EXPECT_EQ(item.id, static_cast<int>(r.Dword()));
+    EXPECT_EQ(item.cls, r.Field()) << item.id;
+    EXPECT_EQ(item.text, r.Field()) << item.id;
+    EXPECT_EQ(0, r.Word());  // no creation data
+  }
+  EXPECT_LE(static_cast<DWORD>(r.p - base), size);
+}
+
+TEST(HostResources, MenuStringsIconsCursorVersionAndManifest) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  HMENU menu = LoadMenuA(self, MAKEINTRESOURCEA(IDR_TRAY_MENU));
+  ASSERT_NE(nullptr, menu);
+  ASSERT_EQ(1, GetMenuItemCount(menu));
+  HMENU popup = GetSubMenu(menu, 0);
+  ASSERT_EQ(5, GetMenuItemCount(popup));
+  const UINT ids[] = {ID_TRAY_SETTINGS, 0, ID_TRAY_ABOUT, 0, ID_TRAY_EXIT};
+  const char* texts[] = {"设置(&C)", nullptr, "关于(&A)", nullptr, "退出(&E)"};
+  for (int i = 0; i < 5; ++i) {
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID;
+    ASSERT_TRUE(GetMenuItemInfoA(popup, i, TRUE, &info));
+    if (!texts[i]) {
+      EXPECT_TRUE(info.fType & MFT_SEPARATOR) << i;
+      continue;
+    }
+    EXPECT_EQ(ids[i], info.wID);
+    char text[64] = {};
+    GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(texts[i], text);
+  }
+  DestroyMenu(menu);
+
+  char text[64];
+  const std::pair<int, const char*> strings[] = {
+      {IDS_ABOUT_ITEM, "关于 Zemvar(&A)..."}, {ID_TRAY_SETTINGS, "\n设置"}, {ID_TRAY_ABOUT, "\n关于"}, {ID_TRAY_EXIT, "\n退出"}};
+  for (auto [id, expected] : strings) {
+    ASSERT_GT(LoadStringA(self, id, text, sizeof text), 0) << id;
+    EXPECT_STREQ(expected, text);
+  }
+
+  // Each icon group: a 32x32 and a 16x16 image in 16 colours.
+  for (int id : {IDI_STATUS_NORMAL, IDI_STATUS_ALERT}) {
+    DWORD size = 0;
+    const BYTE* group = Resource(RT_GROUP_ICON, id, &size);
+    ASSERT_NE(nullptr, group) << id;
+    ASSERT_EQ(2, reinterpret_cast<const WORD*>(group)[2]);
+    std::vector<int> sizes;
+    for (int i = 0; i < 2; ++i) {
+      const BYTE* entry = group + 6 + 14 * i;
+      sizes.push_back(entry[0]);
+      EXPECT_EQ(16, entry[2]);
+      EXPECT_EQ(4, entry[6]);  // bits per pixel
+    }
+    EXPECT_EQ((std::vector<int>{32, 16}), sizes);
+  }
+  EXPECT_NE(LoadIconA(self, MAKEINTRESOURCEA(IDI_STATUS_NORMAL)), LoadIconA(self, MAKEINTRESOURCEA(IDI_STATUS_ALERT)));
+
+  HCURSOR hand = LoadCursorA(self, MAKEINTRESOURCEA(IDC_LINK_CURSOR));
+  ASSERT_NE(nullptr, hand);
+  ICONINFO info = {};
+  ASSERT_TRUE(GetIconInfo(hand, &info));
+  EXPECT_EQ(6u, info.xHotspot);
+  EXPECT_EQ(0u, info.yHotspot);
+  EXPECT_EQ(nullptr, info.hbmColor);  // monochrome
+  BITMAP mask = {};
+  GetObjectA(info.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(32, mask.bmWidth);
+  EXPECT_EQ(64, mask.bmHeight);  // AND and XOR halves
+  DeleteObject(info.hbmMask);
+
+  EXPECT_NE(nullptr, FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16)));
+  EXPECT_NE(nullptr, FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)));
+}
+
+// ---- the host ----
+
+struct NotifyCall {
+  HWND window;
+  DWORD message;
+  DWORD size;
+  UINT id;
+  UINT flags;
+  UINT callback;
+  HICON icon;
+  std::string tip;
+};
+std::vector<NotifyCall> notifications;
+
+BOOL WINAPI RecordNotify(DWORD message, PNOTIFYICONDATAA data) {
+  notifications.push_back({data->hWnd, message, data->cbSize, data->uID, data->uFlags, data->uCallbackMessage,
+                           data->hIcon, data->szTip});
+  return TRUE;
+}
+
+struct TimerCall {
+  bool kill;
+  UINT_PTR id;
+  UINT ms;
+};
+std::vector<TimerCall> timerCalls;
+
+UINT_PTR WINAPI RecordSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC proc) {
+  timerCalls.push_back({false, id, ms});
+  return SetTimer(window, id, ms, proc);
+}
+BOOL WINAPI RecordKillTimer(HWND window, UINT_PTR id) {
+  timerCalls.push_back({true, id, 0});
+  return KillTimer(window, id);
+}
+
+std::atomic<int> nextStatus{0};
+std::atomic<int> checkMs{0};
+std::atomic<int> checksRun{0};
+
+int ScriptedCheck(void*) {
+  ++checksRun;
+  if (checkMs) Sleep(checkMs);
+  return nextStatus;
+}
+
+void Pump(DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(1);
+  } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+template <typename Done>
+bool PumpUntil(Done done, DWORD ms = 5000) {
+  const DWORD end = GetTickCount() + ms;
+  while (!done()) {
+    if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+    Pump(5);
+  }
+  return true;
+}
+
+void WaitForIdleChecks() {
+  for (int i = 0; i < 2000 && checkBusy.Busy(); ++i) Sleep(5);
+}
+
+class TrayHost : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WaitForIdleChecks();
+    notifications.clear();
+    timerCalls.clear();
+    nextStatus = 0;
+    checkMs = 0;
+    checksRun = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    dir = std::string(temp) + "zemvar_host_test";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    seams.modulePath = dir + "\\ZemvarHostTest.exe";
+    ini = dir + "\\config.ini";
+    DeleteFileA(ini.c_str());
+    seams.check = ScriptedCheck;
+    seams.notify = RecordNotify;
+    seams.setTimer = RecordSetTimer;
+    seams.killTimer = RecordKillTimer;
+  }
+  void TearDown() override {
+    WaitForIdleChecks();
+    Pump(20);
+    DeleteFileA(ini.c_str());
+    Win32RunKey key;
+    if (key.Open()) key.Remove("ZemvarHostTest");
+  }
+  int Count(DWORD message) const {
+    int n = 0;
+    for (auto& c : notifications) n += c.message == message;
+    return n;
+  }
+  std::string dir, ini;
+  TrayHostDialog::Seams seams;
+};
+
+TEST_F(TrayHost, CreationAddsTheIconChecksAtOnceAndArmsTheTimer) {
+  WritePrivateProfileStringA("Setup", "Seconds", "45", ini.c_str());
+  TrayHostDialog host(seams);
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  EXPECT_FALSE(IsWindowVisible(host.hwnd()));
+  ASSERT_EQ(1u, notifications.size());
+  const NotifyCall& add = notifications[0];
+  EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
+  EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), add.size);
+  EXPECT_EQ(host.hwnd(), add.window);
+  EXPECT_EQ(129u, add.id);
+  EXPECT_EQ(7u, add.flags);
+  EXPECT_EQ(1025u, add.callback);
+  EXPECT_EQ("G3随e行 Tessaline", add.tip);
+  EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL)), add.icon);
+  ASSERT_EQ(1u, timerCalls.size());
+  EXPECT_EQ(1u, timerCalls[0].id);
+  EXPECT_EQ(45000u, timerCalls[0].ms);
+  EXPECT_NE(0u, host.timerId());
+
+  // The first check returns 0: nothing to change.
+  ASSERT_TRUE(PumpUntil([] { return checksRun.load() == 1 && !checkBusy.Busy(); }));
+  Pump(30);
+  EXPECT_EQ(1u, notifications.size());
+
+  // The system menu carries the About entry, the window the normal icon.
+  HMENU system = GetSystemMenu(host.hwnd(), FALSE);
+  char text[64] = {};
+  GetMenuStringA(system, IDM_SYS_ABOUT, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ("关于 Zemvar(&A)...", text);
+  EXPECT_EQ(reinterpret_cast<LRESULT>(add.icon), SendMessageA(host.hwnd(), WM_GETICON, ICON_BIG, 0));
+  EXPECT_EQ(reinterpret_cast<LRESULT>(add.icon), SendMessageA(host.hwnd(), WM_QUERYDRAGICON, 0, 0));
+  host.Exit();
+}
+
+TEST_F(TrayHost, AStatusChangeReachesTheTrayOnceAndTheRebuiltTrayGetsTheIconBack) {
+  nextStatus = 4;
+  TrayHostDialog host(seams);
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  ASSERT_TRUE(PumpUntil([this] { return Count(NIM_MODIFY) == 1; }));
+  const NotifyCall modify = notifications.back();
+  EXPECT_EQ("请插入3G无线网卡", modify.tip);
+  EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_ALERT)), modify.icon);
+  EXPECT_EQ(4, host.lastStatus());
+
+  // The same status again costs no shell call; back to 0 restores the title and the normal icon.
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  ASSERT_TRUE(PumpUntil([] { return checksRun.load() == 2 && !checkBusy.Busy(); }));
+  Pump(30);
+  EXPECT_EQ(1, Count(NIM_MODIFY));
+  nextStatus = 0;
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  ASSERT_TRUE(PumpUntil([this] { return Count(NIM_MODIFY) == 2; }));
+  EXPECT_EQ("G3随e行 Tessaline", notifications.back().tip);
+
+  // Explorer restarted: the icon comes back with the status now shown.
+  nextStatus = 5;
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  ASSERT_TRUE(PumpUntil([this] { return Count(NIM_MODIFY) == 3; }));
+  SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_EQ(2, Count(NIM_ADD));
+  EXPECT_EQ(static_cast<DWORD>(NIM_ADD), notifications.back().message);
+  EXPECT_EQ("未发现“G3随e行”主窗口", notifications.back().tip);
+  EXPECT_EQ(7u, notifications.back().flags);
+
+  // A tick with another id starts nothing.
+  const int before = checksRun;
+  SendMessageA(host.hwnd(), WM_TIMER, 77, 0);
+  Pump(50);
+  EXPECT_EQ(before, checksRun.load());
+
+  host.Exit();
+  EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), notifications.back().message);
+  EXPECT_EQ(static_cast<UINT>(NIF_ICON), notifications.back().flags);
+  EXPECT_EQ(0u, host.timerId());
+}
+
+TEST_F(TrayHost, SettingsWindowSavesAppliesAndHides) {
+  WritePrivateProfileStringA("Setup", "Seconds", "0", ini.c_str());
+  TrayHostDialog host(seams);
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  EXPECT_EQ(1000u, timerCalls.at(0).ms);  // a stored 0 still reaches the timer as one second
+
+  SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+  EXPECT_TRUE(IsWindowVisible(host.hwnd()));
+  char text[32] = {};
+  GetDlgItemTextA(host.hwnd(), IDC_SECONDS, text, sizeof text);
+  EXPECT_STREQ("0", text);
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(host.hwnd(), IDC_AUTORUN));
+
+  // First placement: centred on the work area.
+  RECT work, window;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(host.hwnd(), &window);
+  EXPECT_NEAR((work.left + work.right) / 2, (window.left + window.right) / 2, 1);
+  EXPECT_NEAR((work.top + work.bottom) / 2, (window.top + window.bottom) / 2, 1);
+
+  // Escape (the cancel command) only hides; the input stays until the next opening refills it.
+  SetDlgItemTextA(host.hwnd(), IDC_SECONDS, "99");
+  SendMessageA(host.hwnd(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(IsWindowVisible(host.hwnd()));
+  EXPECT_EQ(0, GetPrivateProfileIntA("Setup", "Seconds", -9, ini.c_str()));
+  EXPECT_EQ(0, host.seconds());
+  SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+  GetDlgItemTextA(host.hwnd(), IDC_SECONDS, text, sizeof text);
+  EXPECT_STREQ("0", text);
+
+  // Saving 0 stores 30, a change: the timer restarts with 30 s.
+  timerCalls.clear();
+  SendMessageA(host.hwnd(), WM_COMMAND, IDC_SAVE, 0);
+  EXPECT_FALSE(IsWindowVisible(host.hwnd()));
+  EXPECT_EQ(30, GetPrivateProfileIntA("Setup", "Seconds", -9, ini.c_str()));
+  ASSERT_EQ(2u, timerCalls.size());
+  EXPECT_TRUE(timerCalls[0].kill);
+  EXPECT_FALSE(timerCalls[1].kill);
+  EXPECT_EQ(30000u, timerCalls[1].ms);
+
+  // Saving the unchanged interval rewrites the file but leaves the timer and its phase alone.
+  SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+  CheckDlgButton(host.hwnd(), IDC_AUTORUN, BST_CHECKED);
+  SetDlgItemTextA(host.hwnd(), IDC_SECONDS, "030");
+  timerCalls.clear();
+  const UINT_PTR timer = host.timerId();
+  SendMessageA(host.hwnd(), WM_COMMAND, IDC_SAVE, 0);
+  EXPECT_TRUE(timerCalls.empty());
+  EXPECT_EQ(timer, host.timerId());
+  EXPECT_EQ(1, host.autoRun());
+  EXPECT_EQ(1, GetPrivateProfileIntA("Setup", "AutoRun", -9, ini.c_str()));
+  Win32RunKey key;
+  ASSERT_TRUE(key.Open());
+  EXPECT_TRUE(key.Has("ZemvarHostTest"));
+
+  // The Cancel button hides without storing.
+  SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+  CheckDlgButton(host.hwnd(), IDC_AUTORUN, BST_UNCHECKED);
+  SendMessageA(host.hwnd(), WM_COMMAND, IDC_DISCARD, 0);
+  EXPECT_FALSE(IsWindowVisible(host.hwnd()));
+  EXPECT_EQ(1, host.autoRun());
+  EXPECT_TRUE(key.Has("ZemvarHostTest"));
+  host.Exit();
+}
+
+// Exit while a check runs: the late worker's status must never reach the removed icon, and it must not need
+// the host, which is gone by the time the check ends.
+TEST_F(TrayHost, ExitDuringARunningCheckNeverTouchesTheRemovedIconOrTheHost) {
+  nextStatus = 4;
+  int exitedDuringCheck = 0;
+  for (int round = 0; round < 60; ++round) {
+    notifications.clear();
+    checkMs = 5 + (round % 7) * 5;
+    HWND window;
+    {
+      auto* host = new TrayHostDialog(seams);
+      ASSERT_TRUE(host->CreateModeless(nullptr));
+      window = host->hwnd();
+      Pump(round % 4);
+      if (checkBusy.Busy()) ++exitedDuringCheck;
+      host->Exit();
+      // The host goes at once, as the start-up routine's does when its loop ends.
+      delete host;
+    }
+    EXPECT_FALSE(IsWindow(window));
+    WaitForIdleChecks();
+    Pump(10);
+    ASSERT_FALSE(notifications.empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), notifications.back().message) << "round " << round;
+  }
+  // The race was really run, most rounds with the check still going.
+  EXPECT_GT(exitedDuringCheck, 30);
+}
+
+}  // namespace
+}  // namespace zemvar
