@@ -1,0 +1,44 @@
+// What the simulated dialer shows and when, from its command line and its options file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sim {
+
+enum BoxKind { BoxSim, BoxSimOther, BoxNoDevice, BoxNetworkPrompt, BoxConnected, BoxKindCount };
+
+// The names used on the command line and in the journal.
+const char* BoxName(BoxKind kind);
+
+enum class PromptOwner { Main, Other, None };
+enum class PromptButtons { Normal, Elsewhere, None };
+
+constexpr int kNever = -1;
+
+struct Options {
+  bool english = false;
+  int panelAt = 0;  // ms after start, or kNever
+  bool panelHidden = false;
+  bool connectControl = true;
+  int mainAt = 0;
+  int detectAt = 500;
+  int detectFor = 3000;
+  int boxAt[BoxKindCount] = {kNever, kNever, kNever, kNever, kNever};
+  bool startConnected = false;
+  PromptOwner promptOwner = PromptOwner::Main;
+  PromptButtons promptButtons = PromptButtons::Normal;
+  std::string journal;  // empty: beside the executable
+  int exitAfter = kNever;
+  bool help = false;
+};
+
+// Later arguments override earlier ones. False with a message on the first bad argument.
+bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* error);
+
+// Splits an options file into arguments: blanks separate, double quotes group, '#' starts a comment line.
+std::vector<std::string> SplitArguments(const std::string& text);
+
+extern const char kHelpText[];
+
+}  // namespace sim
