@@ -7,7 +7,8 @@ set -euo pipefail
 
 remove=0
 if [ "${1:-}" = --remove ]; then remove=1; shift; fi
-if [ $# -ge 2 ]; then prefix=$1; shift; else prefix=${WINEPREFIX:-$HOME/.wine}; fi
+prefix=${WINEPREFIX:-$HOME/.wine}
+if [ $# -ge 1 ] && [ -d "$1" ]; then prefix=$1; shift; fi
 exe=${1:-}
 if [ "$remove" = 0 ] && [ -z "$exe" ]; then
   sed -n '2,5p' "$0" | sed 's/^# \{0,1\}//' >&2
