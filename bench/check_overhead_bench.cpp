@@ -1,0 +1,159 @@
+// What one connection check costs beyond the pauses it must take, on a desktop crowded with other
+// programs' windows: the wall time of the check over the sum of its pauses, for a running dialer.
+//   check_overhead_bench.exe [--runs N]      measure with 0, 100 and 500 extra windows
+//   check_overhead_bench.exe --host N        (internal) show N windows with 10 children each
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "dialer/check_cycle.h"
+#include "dialer/win32_desktop.h"
+
+namespace {
+
+constexpr char kReadyEvent[] = "ZemvarCheckOverheadBenchHostReady";
+constexpr int kChildrenPerWindow = 10;
+
+class MeasuredPauses : public zemvar::Pauses {
+ public:
+  void Pause(std::uint32_t milliseconds) override {
+    total += milliseconds;
+    ::Sleep(milliseconds);
+  }
+  std::uint64_t total = 0;
+};
+
+// Other programs' windows: dialog-class top-level windows, so that each one passes the class test
+// and costs the check a title read too.
+int Host(int count) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  for (int i = 0; i < count; ++i) {
+    char title[32];
+    std::snprintf(title, sizeof title, "窗口 %d", i);
+    HWND window = CreateWindowExA(0, "#32770", title, WS_POPUP | WS_CAPTION, 10 + (i * 7) % 600, 10 + (i * 5) % 500,
+                                  300, 200, nullptr, nullptr, instance, nullptr);
+    if (!window) return 1;
+    for (int c = 0; c < kChildrenPerWindow; ++c) {
+      CreateWindowExA(0, c % 2 ? "Button" : "Static", "x", WS_CHILD | WS_VISIBLE, 10 + 25 * c, 10 + 15 * c, 80,
+                      20, window, nullptr, instance, nullptr);
+    }
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+  }
+  HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, kReadyEvent);
+  if (ready) {
+    SetEvent(ready);
+    CloseHandle(ready);
+  }
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+HANDLE Start(const std::string& commandLine) {
+  std::string line = commandLine;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+void Stop(HANDLE process) {
+  if (!process) return;
+  TerminateProcess(process, 0);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+}
+
+bool WaitForDialer() {
+  for (int i = 0; i < 400; ++i) {
+    if (FindWindowA("#32770", "G3随e行")) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+class AliveNetwork : public zemvar::Network {
+ public:
+  bool IsAlive() override { return true; }
+};
+
+// Returns false when the setting could not be built.
+bool Measure(int extraWindows, int runs) {
+  const std::string folder = ProgramFolder();
+  const std::string journal = folder + "bench-journal.txt";
+  DeleteFileA(journal.c_str());
+  HANDLE dialer = Start("\"" + folder + "dialer-sim.exe\" --no-detect --journal \"" + journal + "\"");
+  if (!dialer || !WaitForDialer()) {
+    Stop(dialer);
+    return false;
+  }
+  // The extra windows come after the dialer, so they lie above it and every search passes them first.
+  HANDLE host = nullptr;
+  if (extraWindows > 0) {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, kReadyEvent);
+    host = Start("\"" + folder + "check_overhead_bench.exe\" --host " + std::to_string(extraWindows));
+    const bool up = host && WaitForSingleObject(ready, 120000) == WAIT_OBJECT_0;
+    CloseHandle(ready);
+    if (!up) {
+      Stop(host);
+      Stop(dialer);
+      return false;
+    }
+  }
+
+  zemvar::Win32CheckEnvironment windows;
+  MeasuredPauses pauses;
+  AliveNetwork network;
+  zemvar::CheckEnvironment env{windows.desktop, pauses, network, windows.registry, windows.launcher};
+  zemvar::RunConnectionCheck(env);  // warm-up: first touches of the windows
+  pauses.total = 0;
+
+  LARGE_INTEGER frequency, begin, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&begin);
+  bool allOk = true;
+  for (int i = 0; i < runs; ++i) allOk = zemvar::RunConnectionCheck(env) == zemvar::StatusOk && allOk;
+  QueryPerformanceCounter(&end);
+
+  const double wall = 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / frequency.QuadPart / runs;
+  const double paused = static_cast<double>(pauses.total) / runs;
+  std::printf("extra windows %d: check %.1f ms, pauses %.0f ms, ratio %.4f%s\n", extraWindows, wall, paused,
+              wall / paused, allOk ? "" : " (a check did not end with status 0)");
+  std::fflush(stdout);
+  Stop(host);
+  Stop(dialer);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--host") == 0) return Host(std::atoi(argv[2]));
+  int runs = 5;
+  if (argc == 3 && std::strcmp(argv[1], "--runs") == 0) runs = std::atoi(argv[2]);
+  if (runs < 1) {
+    std::fprintf(stderr, "usage: check_overhead_bench [--runs N]\n");
+    return 2;
+  }
+  for (int extra : {0, 100, 500}) {
+    if (!Measure(extra, runs)) {
+      std::fprintf(stderr, "could not set up the desktop with %d extra windows\n", extra);
+      return 1;
+    }
+  }
+  return 0;
+}
