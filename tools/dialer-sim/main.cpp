@@ -19,7 +19,7 @@ constexpr UINT kSyncMessage = WM_APP + 1;
 constexpr char kControlClass[] = "AfxWnd70u";
 constexpr char kArgsFile[] = "dialer-sim.args";
 constexpr char kJournalFile[] = "dialer-sim-journal.txt";
-constexpr int kEventLines = 9;
+constexpr int kEventLines = 7;
 
 enum class Role { Main, Panel, Detect, Other, Box };
 
