@@ -1,0 +1,27 @@
+// The threads runtime that the static C++ library brings along imports GetTickCount64, which Windows XP
+// does not have, so the program would not even load there. This definition of its import slot wins over
+// kernel32's: the call goes to the system's function where there is one, and to a 64-bit count built on
+// GetTickCount where there is not.
+#include <windows.h>
+
+namespace {
+
+ULONGLONG WINAPI TickCount64() {
+  using Fn = ULONGLONG(WINAPI*)();
+  static Fn system = reinterpret_cast<Fn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64")));
+  if (system) return system();
+  // Widen the 32-bit count, carrying its wrap every 49.7 days. Callers only compare nearby values.
+  static volatile LONG last = 0;
+  static volatile LONG wraps = 0;
+  const DWORD now = GetTickCount();
+  const DWORD before = static_cast<DWORD>(InterlockedExchange(&last, static_cast<LONG>(now)));
+  if (now < before) InterlockedIncrement(&wraps);
+  return (static_cast<ULONGLONG>(static_cast<DWORD>(wraps)) << 32) | now;
+}
+
+}  // namespace
+
+extern "C" {
+void* zemvarGetTickCount64Slot __asm__("__imp__GetTickCount64@0") = reinterpret_cast<void*>(&TickCount64);
+}
