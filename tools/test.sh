@@ -20,6 +20,8 @@ mkdir -p build
 build build/native
 build build/"$ZEMVAR_TEST_ARCH" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-"$ZEMVAR_TEST_ARCH".cmake
 [ "$ZEMVAR_TEST_ARCH" = i686 ] || build build/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+cmake -S tests/fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ >build/fuzz.configure.log 2>&1 &&
+  cmake --build build/fuzz -j"$jobs" >build/fuzz.build.log 2>&1 || { echo "build of build/fuzz failed"; failed_build=1; }
 
 passed=0 failed=0
 # Counts cases: a googletest suite by the cases in its XML, any other test as one.
@@ -50,6 +52,16 @@ run build/native
 run build/"$ZEMVAR_TEST_ARCH"
 # Without 32-bit Wine, the 32-bit product is still checked as a file.
 [ "$ZEMVAR_TEST_ARCH" = i686 ] || run build/i686 -L release
+
+# The string rules under libFuzzer for a minute, from the corpus of earlier runs.
+mkdir -p build/fuzz/corpus
+if (cd build/fuzz && ./string_rules_fuzz -max_total_time="${ZEMVAR_FUZZ_SECONDS:-60}" corpus >fuzz.log 2>&1); then
+  echo "fuzz: $(grep -E '^Done [0-9]+ runs' build/fuzz/fuzz.log)"
+  passed=$((passed + 1))
+else
+  echo "fuzz: FAILED"; tail -40 build/fuzz/fuzz.log
+  failed=$((failed + 1))
+fi
 
 [ "$failed_build" = 0 ] || failed=$((failed + 1))
 echo "$passed passed, $failed failed"

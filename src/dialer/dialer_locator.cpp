@@ -34,8 +34,11 @@ bool LocateDialerExecutable(InstallRegistry& registry, char* path, std::size_t s
   bool ok = ReadString(registry, dialer::kInstallPathValue, path, size) &&
             ReadString(registry, dialer::kInstallNameValue, name, sizeof name);
   registry.Close();
-  if (!ok) return false;
-
+  // A refused value may have left raw bytes behind; the caller gets an empty string, never those.
+  if (!ok) {
+    path[0] = '\0';
+    return false;
+  }
   std::size_t length = std::strlen(path);
   const bool addSlash = length == 0 || path[length - 1] != '\\';
   const std::size_t nameLength = std::strlen(name);

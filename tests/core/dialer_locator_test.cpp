@@ -112,6 +112,18 @@ TEST_F(DialerLocator, ValuesOfOtherTypesMeanNotInstalled) {
   EXPECT_TRUE(Locate());
 }
 
+TEST_F(DialerLocator, RefusedLookupLeavesAnEmptyString) {
+  // A refused value is read into the buffer before it is refused; none of its bytes may stay there.
+  registry.SetString("ExeName", "eWalk.exe");
+  registry.values["ExePath"] = {3 /* REG_BINARY */, std::string("\xff\xfe", 2)};
+  EXPECT_FALSE(Locate());
+  EXPECT_STREQ("", path);
+  registry.SetString("ExePath", "C:\\eWalk");
+  registry.values["ExeName"] = {4 /* REG_DWORD */, std::string(4, 'x')};
+  EXPECT_FALSE(Locate());
+  EXPECT_STREQ("", path);
+}
+
 TEST(QuotedCommandLine, QuotesThePathWhenItFits) {
   char line[kPathBuffer + 2];
   ASSERT_TRUE(QuotedCommandLine("C:\\Program Files\\eWalk\\eWalk.exe", line, sizeof line));
