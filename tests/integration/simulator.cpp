@@ -165,8 +165,20 @@ std::vector<std::string> Simulator::Actions() const {
   return actions;
 }
 
+bool Simulator::WaitForExit(DWORD timeoutMs) const {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, Pid());
+  if (!process) return false;
+  const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
+HWND Simulator::Window() const { return FindDialerWindow(Pid()); }
+
 void Simulator::Stop() {
-  if (const DWORD pid = Pid()) EndProcess(pid);
+  // Only while it still shows a dialer window: a number of an ended process may name another one by now.
+  const DWORD pid = Pid();
+  if (FindDialerWindow(pid)) EndProcess(pid);
 }
 
 HWND FindDialerWindow(DWORD pid) {

@@ -32,6 +32,10 @@ class Simulator {
   std::vector<std::string> Journal() const;
   // The clicks and commands the program received, in order.
   std::vector<std::string> Actions() const;
+  // Waits until the program has ended by itself.
+  bool WaitForExit(DWORD timeoutMs) const;
+  // The program's main window or panel.
+  HWND Window() const;
   // Ends the program, whoever started it.
   void Stop();
 
