@@ -11,7 +11,7 @@ namespace zemvar {
 
 using Colour = std::uint32_t;
 
-inline constexpr int kGradientMaxBands = 100;
+inline constexpr int GRADIENT_MAX_BANDS = 100;
 
 enum BlinkMode : std::int32_t { BlinkNone = 0, BlinkText = 1, BlinkBackground = 2 };
 

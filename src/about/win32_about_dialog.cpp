@@ -21,12 +21,14 @@ BOOL AboutDialog::OnInitDialog() {
 
 bool AboutDialog::OnCommand(WORD id, WORD code, HWND control) {
   if (id == IDC_EMAIL_LINK) {
-    if (code == STN_CLICKED) {
-      ShellExecuteA(hwnd(), "open", kAuthorMailto, nullptr, nullptr, SW_SHOW);
-    }
+    if (code == STN_CLICKED) OnEmailLinkClicked();
     return true;
   }
   return ui::Dialog::OnCommand(id, code, control);
+}
+
+void AboutDialog::OnEmailLinkClicked() {
+  ShellExecuteA(hwnd(), "open", kAuthorMailto, nullptr, nullptr, SW_SHOW);
 }
 
 INT_PTR AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

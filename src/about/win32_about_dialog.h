@@ -14,6 +14,9 @@ class AboutDialog : public ui::Dialog {
 
   LinkLabel& emailLink() { return emailLink_; }
 
+  // Opens a new mail message to the author.
+  void OnEmailLinkClicked();
+
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   BOOL OnInitDialog() override;

@@ -39,7 +39,7 @@ LinkLabel::LinkLabel()
 
 LinkLabel::~LinkLabel() {
   // The window may outlive the label; it must not keep ticking into a static that no longer blinks.
-  if (hwnd() && blinkTimerStarted_) KillTimer(hwnd(), kBlinkTimerId);
+  if (hwnd() && blinkTimerStarted_) KillTimer(hwnd(), BLINK_TIMER_ID);
   Detach();
   if (font_) DeleteObject(font_);
   DeleteObject(defaultBackgroundBrush_);
@@ -154,17 +154,17 @@ LinkLabel& LinkLabel::EnableTransparency(BOOL transparent) {
 }
 
 void LinkLabel::StartBlink(BlinkMode mode) {
-  if (blinkTimerStarted_) KillTimer(hwnd(), kBlinkTimerId);
+  if (blinkTimerStarted_) KillTimer(hwnd(), BLINK_TIMER_ID);
   blinkPhase_ = FALSE;
   blinkTimerStarted_ = TRUE;
-  SetTimer(hwnd(), kBlinkTimerId, kBlinkPeriodMs, nullptr);
+  SetTimer(hwnd(), BLINK_TIMER_ID, BLINK_PERIOD_MS, nullptr);
   blinkMode_ = mode;
 }
 
 // Either blink ends the one timer, so either stop ends the blinking mode, and the steady look is
 // shown at once rather than whatever phase the last tick left.
 void LinkLabel::StopBlink() {
-  if (blinkTimerStarted_) KillTimer(hwnd(), kBlinkTimerId);
+  if (blinkTimerStarted_) KillTimer(hwnd(), BLINK_TIMER_ID);
   blinkMode_ = BlinkNone;
   RedrawLabel();
 }
@@ -231,7 +231,7 @@ std::string LinkLabel::WindowText() const {
   return text;
 }
 
-void LinkLabel::Paint(HDC target) {
+void LinkLabel::OnPaint(HDC target) {
   RECT rect;
   GetClientRect(hwnd(), &rect);
   const int width = rect.right - rect.left;
@@ -276,7 +276,7 @@ void LinkLabel::DrawContent(HDC dc, const RECT& rect, const std::string& text) {
     if (colours.backgroundIsText) {
       FillSolid(dc, rect, textColor_);
     } else if (gradient_) {
-      FillGradient(dc, rect, backgroundColor_, gradientEndColor_, kGradientMaxBands);
+      FillGradient(dc, rect, backgroundColor_, gradientEndColor_, GRADIENT_MAX_BANDS);
     } else {
       FillRect(dc, &rect, backgroundBrush_ ? backgroundBrush_ : defaultBackgroundBrush_);
     }
@@ -310,47 +310,62 @@ void LinkLabel::DrawContent(HDC dc, const RECT& rect, const std::string& text) {
   SetTextColor(dc, oldColour);
 }
 
+void LinkLabel::OnTimer() {
+  blinkPhase_ = !blinkPhase_;
+  RedrawLabel();
+}
+
+void LinkLabel::OnLButtonDown() {
+  if (notifyParent_) {
+    NMHDR header{};
+    header.hwndFrom = hwnd();
+    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd()));
+    header.code = LINK_LABEL_CLICKED;
+    SendMessageA(GetParent(hwnd()), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+  } else {
+    ShellExecuteA(nullptr, "open", WindowText().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
+bool LinkLabel::OnSetCursor() {
+  if (!hoverCursor_) return false;
+  SetCursor(hoverCursor_);
+  return true;
+}
+
+void LinkLabel::OnSysColorChange() {
+  DeleteObject(defaultBackgroundBrush_);
+  defaultBackgroundBrush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+  RedrawLabel();
+}
+
 LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      blinkPhase_ = !blinkPhase_;
-      RedrawLabel();
+      OnTimer();
       return Default(message, wParam, lParam);
     case WM_LBUTTONDOWN: {
       HWND window = hwnd();
-      if (notifyParent_) {
-        NMHDR header{};
-        header.hwndFrom = window;
-        header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(window));
-        header.code = kClickedCode;
-        SendMessageA(GetParent(window), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-        // The parent may have closed us while handling the notification.
-        if (!IsWindow(window) || hwnd() != window) return 0;
-      } else {
-        ShellExecuteA(nullptr, "open", WindowText().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-      }
+      OnLButtonDown();
+      // The parent may have closed us while handling the notification.
+      if (!IsWindow(window) || hwnd() != window) return 0;
+      // The static's own processing sends STN_CLICKED, since the label has SS_NOTIFY.
       return Default(message, wParam, lParam);
     }
     case WM_SETCURSOR:
-      if (hoverCursor_) {
-        SetCursor(hoverCursor_);
-        return TRUE;
-      }
-      return Default(message, wParam, lParam);
+      return OnSetCursor() ? TRUE : Default(message, wParam, lParam);
     case WM_SYSCOLORCHANGE:
-      DeleteObject(defaultBackgroundBrush_);
-      defaultBackgroundBrush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-      RedrawLabel();
+      OnSysColorChange();
       return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd(), &paint);
-      if (dc) Paint(dc);
+      if (dc) OnPaint(dc);
       EndPaint(hwnd(), &paint);
       return 0;
     }
     case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
+      OnPaint(reinterpret_cast<HDC>(wParam));
       return 0;
     default:
       return Default(message, wParam, lParam);

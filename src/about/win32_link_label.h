@@ -13,9 +13,10 @@ namespace zemvar {
 
 class LinkLabel : public ui::SubclassedControl {
  public:
-  static constexpr UINT_PTR kBlinkTimerId = 1;
-  static constexpr UINT kBlinkPeriodMs = 500;
-  static constexpr UINT kClickedCode = 0x8200;
+  static constexpr UINT_PTR BLINK_TIMER_ID = 1;
+  static constexpr UINT BLINK_PERIOD_MS = 500;
+  // Notification code of the WM_NOTIFY a click sends the parent when notifyParent is set.
+  static constexpr UINT LINK_LABEL_CLICKED = 0x8200;
 
   LinkLabel();
   ~LinkLabel() override;
@@ -56,9 +57,12 @@ class LinkLabel : public ui::SubclassedControl {
  private:
   void RedrawLabel();
   void RebuildFont();
-  void Paint(HDC target);
+  void OnTimer();
+  void OnLButtonDown();
+  bool OnSetCursor();
+  void OnSysColorChange();
+  void OnPaint(HDC target);
   void DrawContent(HDC dc, const RECT& rect, const std::string& text);
-  void OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam);
   void StartBlink(BlinkMode mode);
   void StopBlink();
   COLORREF BrushColour(HBRUSH brush) const;

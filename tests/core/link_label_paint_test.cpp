@@ -11,7 +11,7 @@ namespace {
 int Red(Colour c) { return static_cast<int>(c & 0xFF); }
 
 TEST(GradientPlan, WideFillKeepsHundredBandsAndGivesTheRemainderToTheLast) {
-  const auto bands = PlanGradient(0, 250, 0x000000, 0x0000FF, kGradientMaxBands);
+  const auto bands = PlanGradient(0, 250, 0x000000, 0x0000FF, GRADIENT_MAX_BANDS);
   ASSERT_EQ(bands.size(), 100u);
   for (int i = 0; i < 99; ++i) {
     EXPECT_EQ(bands[i].left, 2 * i) << i;
@@ -31,32 +31,32 @@ TEST(GradientPlan, WideFillKeepsHundredBandsAndGivesTheRemainderToTheLast) {
 }
 
 TEST(GradientPlan, NarrowerRemaindersAndWidths) {
-  auto bands = PlanGradient(10, 196, 0x000000, 0xFFFFFF, kGradientMaxBands);
+  auto bands = PlanGradient(10, 196, 0x000000, 0xFFFFFF, GRADIENT_MAX_BANDS);
   ASSERT_EQ(bands.size(), 100u);
   for (int i = 0; i < 99; ++i) EXPECT_EQ(bands[i].right - bands[i].left, 1) << i;
   EXPECT_EQ(bands[99].left, 109);
   EXPECT_EQ(bands[99].right, 196);
 
   // Under a hundred pixels: one band per column.
-  bands = PlanGradient(0, 37, 0x102030, 0x405060, kGradientMaxBands);
+  bands = PlanGradient(0, 37, 0x102030, 0x405060, GRADIENT_MAX_BANDS);
   ASSERT_EQ(bands.size(), 37u);
   for (int i = 0; i < 37; ++i) EXPECT_EQ(bands[i].left, i);
 
   // One pixel: the start colour alone, however far the end colour lies.
-  bands = PlanGradient(5, 6, 0x123456, 0xFFFFFF, kGradientMaxBands);
+  bands = PlanGradient(5, 6, 0x123456, 0xFFFFFF, GRADIENT_MAX_BANDS);
   ASSERT_EQ(bands.size(), 1u);
   EXPECT_EQ(bands[0].colour, 0x123456u);
   EXPECT_EQ(bands[0].left, 5);
   EXPECT_EQ(bands[0].right, 6);
 
-  EXPECT_TRUE(PlanGradient(4, 4, 0, 0xFFFFFF, kGradientMaxBands).empty());
-  EXPECT_TRUE(PlanGradient(9, 4, 0, 0xFFFFFF, kGradientMaxBands).empty());
+  EXPECT_TRUE(PlanGradient(4, 4, 0, 0xFFFFFF, GRADIENT_MAX_BANDS).empty());
+  EXPECT_TRUE(PlanGradient(9, 4, 0, 0xFFFFFF, GRADIENT_MAX_BANDS).empty());
   EXPECT_TRUE(PlanGradient(0, 50, 0, 0xFFFFFF, 0).empty());
 }
 
 TEST(GradientPlan, BandsTileTheWholeWidth) {
   for (int width : {1, 2, 99, 100, 101, 199, 250, 1000}) {
-    const auto bands = PlanGradient(3, 3 + width, 0xFF00FF, 0x00FF00, kGradientMaxBands);
+    const auto bands = PlanGradient(3, 3 + width, 0xFF00FF, 0x00FF00, GRADIENT_MAX_BANDS);
     ASSERT_FALSE(bands.empty());
     EXPECT_EQ(bands.front().left, 3);
     EXPECT_EQ(bands.back().right, 3 + width);
@@ -65,7 +65,7 @@ TEST(GradientPlan, BandsTileTheWholeWidth) {
 }
 
 TEST(GradientPlan, FallingChannelsTruncateTowardZero) {
-  const auto bands = PlanGradient(0, 60, 0x0000FF, 0x000000, kGradientMaxBands);
+  const auto bands = PlanGradient(0, 60, 0x0000FF, 0x000000, GRADIENT_MAX_BANDS);
   ASSERT_EQ(bands.size(), 60u);
   // Step -1088/256 per band: 255, 250, 246, 242, ... 4.
   const int expected[] = {255, 250, 246, 242, 238};
@@ -74,7 +74,7 @@ TEST(GradientPlan, FallingChannelsTruncateTowardZero) {
   for (int i = 0; i < 60; ++i) EXPECT_EQ(Red(bands[i].colour), (255 * 256 - i * 1088) / 256) << i;
 
   // Each channel on its own: blue rises while green falls.
-  const auto mixed = PlanGradient(0, 3, 0x00FF00, 0xFF0000, kGradientMaxBands);
+  const auto mixed = PlanGradient(0, 3, 0x00FF00, 0xFF0000, GRADIENT_MAX_BANDS);
   ASSERT_EQ(mixed.size(), 3u);
   EXPECT_EQ(mixed[1].colour, 0x55AA00u);
   EXPECT_EQ(mixed[2].colour, 0xAA5500u);

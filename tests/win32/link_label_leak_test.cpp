@@ -80,7 +80,7 @@ TEST(LinkLabelLeaks, TwentyThousandBlinkingGradientRepaintsKeepGdiAndMemoryFlat)
   DWORD warmAt = start;
   for (int i = 1; i <= kRepaints; ++i) {
     // A tick: the phase flips, and the label and the parent under it repaint at once.
-    SendMessageA(control, WM_TIMER, LinkLabel::kBlinkTimerId, 0);
+    SendMessageA(control, WM_TIMER, LinkLabel::BLINK_TIMER_ID, 0);
     if (i % 500 == 0) Drain();
     if (i == kWarmUp) {
       warm = WorkingSetKb();

@@ -186,7 +186,7 @@ TEST(LinkLabelPaint, GradientBandsHaveTheirColoursAndCoverEveryPixel) {
   EXPECT_EQ(p.at(249, 19), RGB(252, 0, 0));
   EXPECT_EQ(p.Count(RGB(255, 0, 0)), 0);
   // Every column of every row, the bottom row and the right column too, has its band's colour.
-  for (const GradientBand& band : PlanGradient(0, 250, RGB(0, 0, 0), RGB(255, 0, 0), kGradientMaxBands))
+  for (const GradientBand& band : PlanGradient(0, 250, RGB(0, 0, 0), RGB(255, 0, 0), GRADIENT_MAX_BANDS))
     for (int x = band.left; x < band.right; ++x)
       for (int y = 0; y < 20; ++y) ASSERT_EQ(p.at(x, y), band.colour) << x << "," << y;
 
@@ -455,7 +455,7 @@ TEST(LinkLabelBlink, BackgroundBlinkSwapsBackgroundAndText) {
   Pixels p = Repaint(host.control());
   const int text = p.Count(RGB(0, 0, 255));
   EXPECT_EQ(text + p.Count(RGB(255, 255, 255)), p.width * p.height);
-  SendMessageA(host.control(), WM_TIMER, LinkLabel::kBlinkTimerId, 0);
+  SendMessageA(host.control(), WM_TIMER, LinkLabel::BLINK_TIMER_ID, 0);
   p = Capture(host.control());
   EXPECT_EQ(p.Count(RGB(255, 255, 255)), text) << "text now in the background's colour";
   EXPECT_EQ(p.Count(RGB(0, 0, 255)), p.width * p.height - text);
@@ -466,7 +466,7 @@ TEST(LinkLabelBlink, BackgroundBlinkSwapsBackgroundAndText) {
   // Over a gradient the swap uses the gradient's start colour for the text.
   label.SetBackgroundFill(RGB(0, 255, 0), RGB(0, 0, 0), TRUE);
   label.EnableBackgroundBlink(TRUE);
-  SendMessageA(host.control(), WM_TIMER, LinkLabel::kBlinkTimerId, 0);
+  SendMessageA(host.control(), WM_TIMER, LinkLabel::BLINK_TIMER_ID, 0);
   p = Capture(host.control());
   EXPECT_EQ(p.Count(RGB(0, 255, 0)), text);
   label.EnableBackgroundBlink(FALSE);
