@@ -404,6 +404,84 @@ void RunDueSteps() {
 
 void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) { RunDueSteps(); }
 
+// A step some time from now, after the steps already due by then.
+void AddStep(int fromNow, void (*run)(int), int argument) {
+  const int at = static_cast<int>(GetTickCount() - startTick) + fromNow;
+  auto place = schedule.begin();
+  while (place != schedule.end() && place->at <= at) ++place;
+  schedule.insert(place, Step{at, run, argument});
+}
+
+// Chaos mode. xorshift: the same seed gives the same run of events.
+unsigned chaosState = 1;
+
+unsigned Random(unsigned below) {
+  chaosState ^= chaosState << 13;
+  chaosState ^= chaosState >> 17;
+  chaosState ^= chaosState << 5;
+  return chaosState % below;
+}
+
+// Windows owned by a closing window go with it: close them first, so the journal tells of them.
+void CloseOwnedBy(HWND owner) {
+  for (int kind = 0; kind < BoxKindCount; ++kind) {
+    if (app.boxes[kind] && GetWindow(app.boxes[kind], GW_OWNER) == owner) CloseBox(static_cast<BoxKind>(kind));
+  }
+  if (app.detect && GetWindow(app.detect, GW_OWNER) == owner) CloseDetection();
+}
+
+void CloseMain() {
+  CloseOwnedBy(app.main);
+  HWND main = app.main;
+  app.main = app.mainStatus = app.mainEvents = nullptr;
+  DestroyWindow(main);
+  Journal("close main");
+}
+
+void ClosePanel() {
+  CloseOwnedBy(app.panel);
+  HWND panel = app.panel;
+  app.panel = app.panelStatus = app.connectControl = nullptr;
+  DestroyWindow(panel);
+  Journal("close panel");
+}
+
+void ChaosEvent(int) {
+  if (app.quitting) return;
+  if (Random(1000) < static_cast<unsigned>(app.options.chaosExit)) {
+    Journal("chaos-exit");
+    Quit();
+    return;
+  }
+  const unsigned action = Random(BoxKindCount + 3);
+  const int reopenIn = 200 + static_cast<int>(Random(1800));
+  if (action < BoxKindCount) {
+    const BoxKind kind = static_cast<BoxKind>(action);
+    if (app.boxes[kind]) {
+      CloseBox(kind);
+    } else {
+      ShowBox(kind);
+    }
+  } else if (action == BoxKindCount) {
+    if (app.detect) {
+      CloseDetection();
+    } else {
+      ShowDetection();
+    }
+  } else if (action == BoxKindCount + 1) {
+    // Never both top-level windows at once: a dialer with no window would look as if it had quit.
+    if (app.main && app.panel) {
+      CloseMain();
+      AddStep(reopenIn, [](int) { CreateMain(); }, 0);
+    }
+  } else if (app.panel && app.main) {
+    ClosePanel();
+    AddStep(reopenIn, [](int) { CreatePanel(); }, 0);
+  }
+  const int every = app.options.chaosEvery;
+  AddStep(every / 2 + static_cast<int>(Random(static_cast<unsigned>(every) + 1)), ChaosEvent, 0);
+}
+
 void BuildSchedule() {
   const Options& o = app.options;
   std::vector<Step> steps;
@@ -417,6 +495,7 @@ void BuildSchedule() {
     if (o.boxAt[kind] != kNever) steps.push_back({o.boxAt[kind], [](int k) { ShowBox(static_cast<BoxKind>(k)); }, kind});
   }
   if (o.exitAfter != kNever) steps.push_back({o.exitAfter, [](int) { Quit(); }, 0});
+  if (o.chaos) steps.push_back({o.chaosEvery, ChaosEvent, 0});
   // Stable: a main window due at the same time as the boxes comes first and owns them.
   for (size_t i = 1; i < steps.size(); ++i) {
     for (size_t j = i; j > 0 && steps[j - 1].at > steps[j].at; --j) std::swap(steps[j - 1], steps[j]);
@@ -505,6 +584,12 @@ int Run(HINSTANCE instance) {
     app.other = CreateDialogWindow(nullptr, kTopStyle, app.texts->otherTitle, {700, 20}, 200, 100, &otherInfo);
   }
 
+  if (app.options.chaos) {
+    // Seed 0: a seed from the clock, written to the journal so that the run can be repeated.
+    chaosState = app.options.chaosSeed ? app.options.chaosSeed : (GetTickCount() ^ GetCurrentProcessId()) | 1;
+    Journal("chaos seed=" + std::to_string(chaosState) + " every=" + std::to_string(app.options.chaosEvery) +
+            " exit=" + std::to_string(app.options.chaosExit));
+  }
   startTick = GetTickCount();
   BuildSchedule();
   RunDueSteps();

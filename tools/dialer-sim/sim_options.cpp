@@ -126,6 +126,29 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
       ++i;
     } else if (arg == "--exit-after") {
       if (!ms(&o->exitAfter)) return false;
+    } else if (arg == "--chaos") {
+      int seed = 0;
+      if (!hasValue || !ParseMs(value, &seed)) {
+        *error = "--chaos needs a seed (a number)";
+        return false;
+      }
+      o->chaos = true;
+      o->chaosSeed = static_cast<unsigned>(seed);
+      ++i;
+    } else if (arg == "--chaos-every") {
+      if (!ms(&o->chaosEvery)) return false;
+      if (o->chaosEvery < 10) {
+        *error = "--chaos-every needs at least 10 ms";
+        return false;
+      }
+    } else if (arg == "--chaos-exit") {
+      int perMille = 0;
+      if (!hasValue || !ParseMs(value, &perMille) || perMille > 1000) {
+        *error = "--chaos-exit takes a chance in 1000 (0 to 1000)";
+        return false;
+      }
+      o->chaosExit = perMille;
+      ++i;
     } else {
       *error = "unknown option: " + arg;
       return false;
@@ -191,6 +214,13 @@ const char kHelpText[] =
     "  --prompt-button-elsewhere its buttons lie away from the usual place\r\n"
     "  --journal FILE            journal file (default dialer-sim-journal.txt beside the program)\r\n"
     "  --exit-after MS           quit by itself at MS\r\n"
+    "  --chaos SEED              chaos mode: at random moments (seeded, so a run can be repeated)\r\n"
+    "                            raise or withdraw any box or the device-detection box, or close\r\n"
+    "                            the panel or the main window and reopen it a moment later (never\r\n"
+    "                            both at once, so the dialer stays findable unless it quits)\r\n"
+    "  --chaos-every MS          mean time between chaos events (default 700, at least 10)\r\n"
+    "  --chaos-exit N            chance in 1000, per chaos event, of quitting instead (default 0);\r\n"
+    "                            Zemvar's next check then starts the dialer again\r\n"
     "  --help                    this text\r\n"
     "\r\n"
     "Boxes are owned by the main window (the panel when there is none) and shown without\r\n"
@@ -204,6 +234,8 @@ const char kHelpText[] =
     "  command N                            the main window got WM_COMMAND N (50002: connect)\r\n"
     "  connect | disconnect                 the simulated connection changed\r\n"
     "  sync                                 answer to message WM_APP+1 (tests wait for it)\r\n"
+    "  chaos seed=N every=MS exit=N         chaos mode is on\r\n"
+    "  chaos-exit                           a chaos event made the program quit\r\n"
     "  exit                                 the program quits\r\n";
 
 }  // namespace sim

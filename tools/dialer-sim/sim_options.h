@@ -30,6 +30,11 @@ struct Options {
   PromptButtons promptButtons = PromptButtons::Normal;
   std::string journal;  // empty: beside the executable
   int exitAfter = kNever;
+  // Chaos: at random moments raise or withdraw a box, or close and reopen a window.
+  bool chaos = false;
+  unsigned chaosSeed = 1;
+  int chaosEvery = 700;    // mean time between chaos events, ms
+  int chaosExit = 0;       // chance in 1000, per event, of quitting instead
   bool help = false;
 };
 
