@@ -1,0 +1,173 @@
+# Shared steps of the end-to-end tests: a display of our own, a private Wine prefix, a fresh copy of
+# Zemvar.exe, and the tray driven with xdotool. Sourced by each test with: ZEMVAR_EXE SIM_EXE BUILD_DIR.
+set -euo pipefail
+
+zemvar_exe=$(realpath "$1")
+sim_exe=$(realpath "$2")
+build=$(realpath "$3")
+test_name=$(basename "$0" .sh)
+shots=${ZEMVAR_SHOTS:-$build/e2e-shots}
+work=$(mktemp -d "${TMPDIR:-/tmp}/zemvar-e2e-$test_name.XXXXXX")
+mkdir -p "$shots" "$build/e2e"
+
+export WINEPREFIX=${ZEMVAR_E2E_PREFIX:-$build/e2e/prefix64}
+export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+export WINEDEBUG=-all LC_ALL=zh_CN.GBK WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+xvfb_pid=
+zemvar_pid=
+
+log() { echo "[$test_name] $*"; }
+fail() {
+  echo "[$test_name] FAILED: $*" >&2
+  if [ -n "$zemvar_pid" ]; then
+    zemvar_running && echo "  Zemvar is running" >&2 || echo "  Zemvar has ended" >&2
+    sed 's/^/  out: /' "$work/zemvar.out" >&2 || true
+  fi
+  exit 1
+}
+
+cleanup() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# wait_for SECONDS COMMAND...: true as soon as the command succeeds.
+wait_for() {
+  local deadline=$(( $(date +%s%N) / 1000000 + $1 * 1000 )); shift
+  until "$@"; do
+    [ $(( $(date +%s%N) / 1000000 )) -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+
+start_display() {
+  if [ -n "${ZEMVAR_E2E_DISPLAY:-}" ]; then export DISPLAY=$ZEMVAR_E2E_DISPLAY; return; fi
+  local n
+  for n in $(seq 150 220); do
+    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    wait_for 10 xdpyinfo >/dev/null 2>&1 && return
+    kill "$xvfb_pid" 2>/dev/null; xvfb_pid=
+  done
+  fail "no free X display"
+}
+
+prepare_prefix() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  exec 7>"$WINEPREFIX.lock"
+  flock 7
+  if [ ! -f "$WINEPREFIX/.zemvar-ready" ]; then
+    log "creating the Wine prefix (once, about 15 s)"
+    "$wine" wineboot -i >/dev/null 2>&1 || true
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.zemvar-ready"
+  fi
+  # Each test starts without a Run value and without a dialer, unless it registers one.
+  reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Zemvar
+  reg delete 'HKLM\SOFTWARE\China Mobile\eWalk' /reg:32
+}
+
+reg() { "$wine" reg "$@" /f >/dev/null 2>&1 || true; }
+
+# reg_value KEY NAME: the value's data, empty when absent.
+reg_value() {
+  { "$wine" reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
+    awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+}
+
+windows_path() { echo "Z:$1" | tr / '\\'; }
+
+# The simulator, copied beside the test and entered as the installed dialer (32-bit registry view).
+register_simulator() {
+  mkdir -p "$work/dialer"
+  cp "$sim_exe" "$work/dialer/dialer-sim.exe"
+  printf '%s\n' "$@" >"$work/dialer/dialer-sim.args"
+  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExePath /d "$(windows_path "$work/dialer")" /reg:32 /f >/dev/null 2>&1
+  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExeName /d dialer-sim.exe /reg:32 /f >/dev/null 2>&1
+  journal=$work/dialer/dialer-sim-journal.txt
+}
+
+# journal_has REGEX: a whole line of the simulator's journal matches.
+journal_has() { [ -f "$journal" ] && tr -d '\r' <"$journal" | grep -qaxE "$1"; }
+
+start_zemvar() {
+  cp "$zemvar_exe" "$work/Zemvar.exe"
+  (cd "$work" && exec "$wine" Zemvar.exe >"$work/zemvar.out" 2>&1) &
+  zemvar_pid=$!
+}
+
+zemvar_running() { kill -0 "$zemvar_pid" 2>/dev/null; }
+zemvar_ended() { ! zemvar_running; }
+
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray' 2>/dev/null | head -1; }
+tray_shown() { [ -n "$(tray_window)" ]; }
+tray_gone() { [ -z "$(tray_window)" ]; }
+settings_window() { xdotool search --onlyvisible --name 'Tessaline' 2>/dev/null | head -1; }
+settings_shown() { [ -n "$(settings_window)" ]; }
+settings_hidden() { [ -z "$(settings_window)" ]; }
+
+# Our icon is the first in Wine's tray window, below the caption Wine draws for it.
+icon_point() {
+  local w=$1 height
+  height=$(xdotool getwindowgeometry --shell "$w" | sed -n 's/^HEIGHT=//p')
+  echo "12 $((height - 13))"
+}
+
+# open_menu BUTTON: press a mouse button on the icon; the menu opens at the pointer.
+menu_x=0 menu_y=0
+open_menu() {
+  local w p
+  w=$(tray_window)
+  [ -n "$w" ] || fail "no tray window"
+  p=$(icon_point "$w")
+  xdotool mousemove --window "$w" $p click "${1:-1}"
+  eval "$(xdotool getmouselocation --shell)"
+  menu_x=$X menu_y=$Y
+  sleep 0.7
+}
+
+# choose settings|about|exit: click the item of the open menu (items 29 px apart, separators between).
+choose() {
+  local offset
+  case $1 in settings) offset=13 ;; about) offset=42 ;; exit) offset=71 ;; esac
+  xdotool mousemove $((menu_x + 40)) $((menu_y + offset)) click 1
+}
+
+shot() {
+  sleep 0.3
+  xwd -root -display "$DISPLAY" | convert xwd:- "$shots/$1.png"
+  log "screenshot $shots/$1.png"
+}
+
+# In the settings window (window-relative points of its controls at the template's font).
+settings_click() {
+  local w
+  w=$(settings_window)
+  case $1 in
+    autorun) xdotool mousemove --window "$w" 20 45 click 1 ;;
+    seconds) xdotool mousemove --window "$w" 60 86 click 1 ;;
+    ok) xdotool mousemove --window "$w" 206 139 click 1 ;;
+  esac
+  sleep 0.2
+}
+settings_type_seconds() {
+  local w
+  w=$(settings_window)
+  settings_click seconds
+  xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+  [ -z "$1" ] || xdotool type "$1"
+}
+# Keys go where a person's would: to the window under the pointer, which Wine has focused on the click.
+settings_key() { settings_click seconds; xdotool key "$1"; }
+
+ini_value() { [ -f "$work/config.ini" ] && tr -d '\r' <"$work/config.ini" | sed -n "s/^$1=//p"; true; }
+run_value() { reg_value 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' Zemvar; }
+
+start_display
+prepare_prefix
