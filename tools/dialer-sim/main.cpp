@@ -402,7 +402,24 @@ void RunDueSteps() {
   }
 }
 
-void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) { RunDueSteps(); }
+UINT_PTR stepTimer = 0;
+
+void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
+
+// One timer, due when the next step is: an idle simulator takes no CPU time between its steps.
+void ArmTimer() {
+  if (stepTimer) KillTimer(nullptr, stepTimer);
+  stepTimer = 0;
+  if (schedule.empty()) return;
+  const int elapsed = static_cast<int>(GetTickCount() - startTick);
+  const int wait = schedule.front().at - elapsed;
+  stepTimer = SetTimer(nullptr, 0, wait > 1 ? static_cast<UINT>(wait) : 1, OnTick);
+}
+
+void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
+  RunDueSteps();
+  ArmTimer();
+}
 
 // A step some time from now, after the steps already due by then.
 void AddStep(int fromNow, void (*run)(int), int argument) {
@@ -593,7 +610,7 @@ int Run(HINSTANCE instance) {
   startTick = GetTickCount();
   BuildSchedule();
   RunDueSteps();
-  SetTimer(nullptr, 0, 10, OnTick);
+  ArmTimer();
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
