@@ -1,6 +1,8 @@
 // What one connection check costs beyond the pauses it must take, on a desktop crowded with other
 // programs' windows: the wall time of the check over the sum of its pauses, for a running dialer.
 //   check_overhead_bench.exe [--runs N]      measure with 0, 100 and 500 extra windows
+//   check_overhead_bench.exe --calls N       cost per window of each call a search could use, over
+//                                            the top-level windows with N extra windows up
 //   check_overhead_bench.exe --host N        (internal) show N windows with 10 children each
 #include <windows.h>
 
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "dialer/check_cycle.h"
 #include "dialer/win32_desktop.h"
@@ -139,10 +142,69 @@ bool Measure(int extraWindows, int runs) {
   return true;
 }
 
+std::vector<HWND> topLevel;
+
+BOOL CALLBACK Collect(HWND window, LPARAM) {
+  topLevel.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK Nothing(HWND, LPARAM) { return TRUE; }
+
+double Milliseconds() {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Each call on every top-level window (all but a few belong to another process), a few passes.
+template <typename Call>
+void TimeCall(const char* name, Call call) {
+  constexpr int kPasses = 10;
+  const double begin = Milliseconds();
+  for (int pass = 0; pass < kPasses; ++pass) {
+    for (HWND window : topLevel) call(window);
+  }
+  const double each = (Milliseconds() - begin) / kPasses / static_cast<double>(topLevel.size());
+  std::printf("  %-28s %7.1f us per window\n", name, 1000.0 * each);
+}
+
+int Calls(int extraWindows) {
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, kReadyEvent);
+  HANDLE host = Start("\"" + ProgramFolder() + "check_overhead_bench.exe\" --host " + std::to_string(extraWindows));
+  const bool up = host && WaitForSingleObject(ready, 120000) == WAIT_OBJECT_0;
+  CloseHandle(ready);
+  if (!up) {
+    Stop(host);
+    return 1;
+  }
+  EnumWindows(Collect, 0);
+  std::printf("calls on %u top-level windows:\n", static_cast<unsigned>(topLevel.size()));
+  char text[256];
+  WCHAR wide[256];
+  const double begin = Milliseconds();
+  for (int pass = 0; pass < 10; ++pass) EnumWindows(Nothing, 0);
+  std::printf("  %-28s %7.1f us per window\n", "EnumWindows (no callback work)",
+              1000.0 * (Milliseconds() - begin) / 10 / static_cast<double>(topLevel.size()));
+  TimeCall("GetClassNameA", [&](HWND w) { GetClassNameA(w, text, 255); });
+  TimeCall("RealGetWindowClassA", [&](HWND w) { RealGetWindowClassA(w, text, 255); });
+  TimeCall("GetClassLongPtrA(GCW_ATOM)", [&](HWND w) { GetClassLongPtrA(w, GCW_ATOM); });
+  TimeCall("GetWindowTextA", [&](HWND w) { GetWindowTextA(w, text, 255); });
+  TimeCall("InternalGetWindowText", [&](HWND w) { InternalGetWindowText(w, wide, 255); });
+  TimeCall("GetParent", [&](HWND w) { GetParent(w); });
+  TimeCall("GetWindowThreadProcessId", [&](HWND w) { GetWindowThreadProcessId(w, nullptr); });
+  TimeCall("IsWindow", [&](HWND w) { IsWindow(w); });
+  TimeCall("GetCurrentProcessId (no server)", [&](HWND) { GetCurrentProcessId(); });
+  Stop(host);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--host") == 0) return Host(std::atoi(argv[2]));
+  if (argc == 3 && std::strcmp(argv[1], "--calls") == 0) return Calls(std::atoi(argv[2]));
   int runs = 5;
   if (argc == 3 && std::strcmp(argv[1], "--runs") == 0) runs = std::atoi(argv[2]);
   if (runs < 1) {
