@@ -4,6 +4,7 @@
 
 #include "resource.h"
 #include "about/about_box.h"
+#include "about/about_rules.h"
 #include "dialer/win32_desktop.h"
 #include "settings/win32_settings_store.h"
 
@@ -94,7 +95,7 @@ INT_PTR TrayHostDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
   }
   switch (message) {
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == IDM_SYS_ABOUT) {
+      if (IsAboutSystemCommand(static_cast<unsigned>(wParam))) {
         ShowAboutBox(hwnd());
         return TRUE;
       }
