@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The long chaos soak: Zemvar.exe at a 1 s interval against the simulator in chaos mode for 83 minutes
-# (2,000 checks and more at about 0.45 a second: a check that finds a running dialer takes a second of pauses, so at a 1 s
-# interval every other tick finds one still running). Prints its figures as it goes and at the end.
+# The long chaos soak: Zemvar.exe at a 1 s interval against the simulator in chaos mode for 83 minutes,
+# for 2,000 checks and more: a check that finds a running dialer takes a second of pauses, so at a 1 s
+# interval every other tick finds one still running, and chaos leaves about 0.45 checks a second.
+# Prints its figures as it goes and at the end.
 # Usage: bench/soak.sh [--seconds N] [other options of tests/soak/soak.sh]   (BENCH_BUILD: build folder)
 set -euo pipefail
 cd "$(dirname "$0")/.."
