@@ -119,6 +119,7 @@ cp "$journal" "$(dirname "$WINEPREFIX")/$test_name-journal.txt"
 awk -v g="$growth" -v m="$max_rss_growth" 'BEGIN { exit !(g <= m) }' ||
   fail "RSS grew $growth % (bound $max_rss_growth %)"
 [ "$checks" -ge $((seconds / 4)) ] || fail "only $checks checks in $duration s"
+[ "$starts" -ge "$chaos_exits" ] || fail "the dialer quit $chaos_exits times but was started only $starts times"
 [ "$sims" -le 1 ] || fail "$sims simulators running: a check started the dialer while one ran"
 [ $exit_ok = yes ] || fail "Exit from the tray menu did not end the process and remove the icon"
 log "passed"
