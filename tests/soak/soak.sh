@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Chaos soak: the real Zemvar.exe checks every second against a simulated dialer that raises and
 # withdraws its boxes, closes and reopens its windows and quits at random. Samples the process's
-# threads and resident memory throughout and fails on a crash, on threads that stay, or on memory
-# that grows.
+# threads and resident memory throughout. Fails on a crash (the process gone, or Wine's crash handler
+# started), when the fewest threads seen over the last stretch exceed those of the first stretch after
+# warm-up by more than --thread-margin (1), when the mean VmRSS of the last stretch exceeds the first's
+# by more than --max-rss-growth percent (10), when a dialer that quit was not started again, or when the
+# tool no longer ends through its tray menu.
 # Usage: soak.sh ZEMVAR_EXE SIM_EXE BUILD_DIR [--seconds N] [--max-rss-growth PERCENT]
 #        [--thread-margin N] [--chaos-every MS] [--chaos-exit N_IN_1000] [--seed N]
 test_name=${ZEMVAR_SOAK_NAME:-soak}
