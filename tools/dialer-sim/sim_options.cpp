@@ -127,9 +127,12 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
     } else if (arg == "--exit-after") {
       if (!ms(&o->exitAfter)) return false;
     } else if (arg == "--chaos") {
-      int seed = 0;
-      if (!hasValue || !ParseMs(value, &seed)) {
-        *error = "--chaos needs a seed (a number)";
+      // Any 32-bit number, so that a seed the journal names can be given back.
+      const bool digits = !value.empty() && value.size() <= 10 &&
+                          value.find_first_not_of("0123456789") == std::string::npos;
+      const unsigned long long seed = digits ? std::strtoull(value.c_str(), nullptr, 10) : 1ULL << 32;
+      if (!hasValue || seed > 0xFFFFFFFFULL) {
+        *error = "--chaos needs a seed from 0 to 4294967295";
         return false;
       }
       o->chaos = true;
@@ -217,7 +220,8 @@ const char kHelpText[] =
     "  --chaos SEED              chaos mode: at random moments (seeded, so a run can be repeated)\r\n"
     "                            raise or withdraw any box or the device-detection box, or close\r\n"
     "                            the panel or the main window and reopen it a moment later (never\r\n"
-    "                            both at once, so the dialer stays findable unless it quits)\r\n"
+    "                            both at once, so the dialer stays findable unless it quits);\r\n"
+    "                            seed 0 takes one from the clock; the journal names the seed\r\n"
     "  --chaos-every MS          mean time between chaos events (default 700, at least 10)\r\n"
     "  --chaos-exit N            chance in 1000, per chaos event, of quitting instead (default 0);\r\n"
     "                            Zemvar's next check then starts the dialer again\r\n"
