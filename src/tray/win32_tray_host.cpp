@@ -187,6 +187,7 @@ void TrayHostDialog::ShowTrayMenu() {
     // Without the foreground the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(hwnd());
     TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, hwnd(), nullptr);
+    SetForegroundWindow(hwnd());
     PostMessageA(hwnd(), WM_NULL, 0, 0);
   }
   DestroyMenu(menu);
