@@ -31,7 +31,9 @@ for round in $(seq "$rounds"); do
     took=$(( $(now_ms) - before ))
     ended=$((ended + 1)); total_ms=$((total_ms + took))
     [ $took -gt $max_ms ] && max_ms=$took
-    wait $zemvar_pid 2>/dev/null || true
+    code=0
+    wait $zemvar_pid 2>/dev/null || code=$?
+    [ $code = 0 ] || fail_round "$round" "the process ended with code $code"
     wait_for 10 tray_gone || fail_round "$round" "the icon stayed after the process ended"
   else
     fail_round "$round" "the process did not end within 10 s of Exit"

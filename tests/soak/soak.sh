@@ -102,7 +102,12 @@ done
 
 # After all that, the tool still answers its menu and ends cleanly.
 exit_ok=no
-if [ $crashes = 0 ] && choose_exit && wait_for 10 zemvar_ended && wait_for 10 tray_gone; then exit_ok=yes; fi
+code=
+if [ $crashes = 0 ] && choose_exit && wait_for 10 zemvar_ended && wait_for 10 tray_gone; then
+  code=0
+  wait "$zemvar_pid" 2>/dev/null || code=$?
+  [ $code = 0 ] && exit_ok=yes
+fi
 
 base_rss=$(( base_rss_n ? base_rss_sum / base_rss_n : 0 ))
 end_rss=$(( end_rss_n ? end_rss_sum / end_rss_n : 0 ))
@@ -113,7 +118,7 @@ echo "soak: dialer starts $starts (chaos quits $chaos_exits), simulators left ru
 echo "soak: crashes $crashes${crash_why:+ ($crash_why)}"
 echo "soak: threads baseline $base_threads, end $end_threads, most $max_threads"
 echo "soak: RSS baseline $base_rss kB, end $end_rss kB, most $max_rss kB, growth $growth %"
-echo "soak: Exit from the tray menu afterwards ended the process and removed the icon: $exit_ok"
+echo "soak: Exit from the tray menu afterwards ended the process${code:+ (code $code)} and removed the icon: $exit_ok"
 cp "$journal" "$(dirname "$WINEPREFIX")/$test_name-journal.txt"
 
 [ $crashes = 0 ] || fail "crash: $crash_why"
