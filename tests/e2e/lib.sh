@@ -102,6 +102,12 @@ start_zemvar() {
   zemvar_pid=$!
 }
 
+# From here on the tool sees every network down: our sensapi.dll beside it answers so.
+network_down() {
+  cp "$build/tools/fake-sensapi/sensapi.dll" "$work/sensapi.dll"
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;sensapi=n,b" ZEMVAR_NETWORK=down
+}
+
 zemvar_running() { kill -0 "$zemvar_pid" 2>/dev/null; }
 zemvar_ended() { ! zemvar_running; }
 
