@@ -5,12 +5,8 @@
 # seconds around its checks: that share is zero when nothing polls between ticks.
 # Usage: bench/idle-cost.sh [SECONDS]   (BENCH_BUILD: build folder)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source tools/windows-arch.sh
-build=${BENCH_BUILD:-build/bench-$ZEMVAR_TEST_ARCH}
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-"$ZEMVAR_TEST_ARCH".cmake -DCMAKE_BUILD_TYPE=Release \
-  >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
-cmake --build "$build" -j2 --target Zemvar dialer-sim >"$build.build.log" 2>&1 || { tail -30 "$build.build.log"; exit 1; }
+source "$(dirname "$0")/lib.sh"
+bench_build Zemvar dialer-sim
 span=${1:-600}
 export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-idle/prefix64
 test_name=idle-cost
