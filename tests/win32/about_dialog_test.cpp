@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "message_pump.h"
+
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@
 
 namespace zemvar {
 namespace {
+
+using zemvar::testing::Pump;
+using zemvar::testing::ReadWhenWritten;
 
 std::string Utf8(const std::wstring& wide) {
   if (wide.empty()) return {};
@@ -156,32 +161,6 @@ class MailtoRecorder {
   bool hadValue_ = false;
   std::string old_;
 };
-
-void Pump(DWORD milliseconds) {
-  const DWORD end = GetTickCount() + milliseconds;
-  MSG msg;
-  do {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(5);
-  } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
-
-std::string ReadWhenWritten(const std::string& path, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < milliseconds) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      char buffer[256] = {};
-      DWORD read = 0;
-      ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-      CloseHandle(file);
-      if (read > 0) return std::string(buffer, read);
-    }
-    Pump(50);
-  }
-  return {};
-}
 
 TEST(AboutDialog, LinkIsBlueUnderlinedWithTheHandAndOpensAMailMessage) {
   AboutDialog dialog;

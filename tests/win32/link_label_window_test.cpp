@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "message_pump.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -12,6 +14,9 @@
 
 namespace zemvar {
 namespace {
+
+using zemvar::testing::Pump;
+using zemvar::testing::ReadWhenWritten;
 
 constexpr int kLabelId = 100;
 constexpr COLORREF kParentColour = RGB(255, 0, 255);
@@ -102,18 +107,6 @@ class LabelHost {
   HWND control_ = nullptr;
   HFONT font_ = nullptr;
 };
-
-void Pump(DWORD milliseconds) {
-  const DWORD end = GetTickCount() + milliseconds;
-  MSG msg;
-  do {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(5);
-  } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
 
 // What is on the screen inside the window, row by row.
 struct Pixels {
@@ -539,23 +532,6 @@ class SchemeRecorder {
   std::string scheme_;
 };
 
-std::string WaitForFile(const std::string& path, DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < milliseconds) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      char buffer[256] = {};
-      DWORD read = 0;
-      ReadFile(file, buffer, sizeof buffer - 1, &read, nullptr);
-      CloseHandle(file);
-      if (read > 0) return std::string(buffer, read);
-    }
-    Pump(50);
-  }
-  return {};
-}
-
 std::string TempPath(const char* name) {
   char dir[MAX_PATH];
   GetTempPathA(MAX_PATH, dir);
@@ -575,7 +551,7 @@ TEST(LinkLabelClick, WithoutNotifyParentTheShellOpensTheText) {
   ASSERT_EQ(g_events.size(), 1u);
   EXPECT_EQ(g_events[0].message, static_cast<UINT>(WM_COMMAND));
   EXPECT_EQ(g_events[0].code, static_cast<UINT>(STN_CLICKED));
-  EXPECT_NE(WaitForFile(marker, 10000).find("zemvarlabeltest:hello"), std::string::npos);
+  EXPECT_NE(ReadWhenWritten(marker, 10000).find("zemvarlabeltest:hello"), std::string::npos);
   DeleteFileA(marker.c_str());
 }
 

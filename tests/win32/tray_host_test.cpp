@@ -10,12 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include "message_pump.h"
+
 #include "resource.h"
 #include "settings/win32_settings_store.h"
 #include "tray/win32_tray_host.h"
 
 namespace zemvar {
 namespace {
+
+using zemvar::testing::Pump;
+using zemvar::testing::PumpUntil;
 
 // ---- resources ----
 
@@ -206,28 +211,6 @@ int ScriptedCheck(void* context) {
   ++checksRun;
   if (checkMs) Sleep(checkMs);
   return nextStatus;
-}
-
-void Pump(DWORD ms) {
-  const DWORD end = GetTickCount() + ms;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(1);
-  } while (static_cast<int>(end - GetTickCount()) > 0);
-}
-
-template <typename Done>
-bool PumpUntil(Done done, DWORD ms = 5000) {
-  const DWORD end = GetTickCount() + ms;
-  while (!done()) {
-    if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-    Pump(5);
-  }
-  return true;
 }
 
 void WaitForIdleChecks() {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "message_pump.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@
 
 namespace zemvar {
 namespace {
+
+using zemvar::testing::PumpUntil;
 
 struct Command {
   HWND dialog;
@@ -50,18 +54,6 @@ HWND AddControl(HWND parent, const char* className, const char* text, int x, int
                 int id = 0, DWORD style = 0) {
   return ::CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
-}
-
-void PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 2000) {
-  const DWORD start = ::GetTickCount();
-  MSG msg;
-  while (!done() && ::GetTickCount() - start < milliseconds) {
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    ::Sleep(5);
-  }
 }
 
 class Win32WindowSearch : public ::testing::Test {
