@@ -11,13 +11,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zemvar-e2e-$test_name.XXXXXX")
 mkdir -p "$shots" "$build/e2e"
 
 export WINEPREFIX=${ZEMVAR_E2E_PREFIX:-$build/e2e/prefix64}
-export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
-export WINEDEBUG=-all LC_ALL=zh_CN.GBK WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-xvfb_pid=
-zemvar_pid=
-
-log() { echo "[$test_name] $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../wine-desktop.sh"
 fail() {
   echo "[$test_name] FAILED: $*" >&2
   if [ -n "$zemvar_pid" ]; then
@@ -34,40 +28,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# wait_for SECONDS COMMAND...: true as soon as the command succeeds.
-wait_for() {
-  local deadline=$(( $(date +%s%N) / 1000000 + $1 * 1000 )); shift
-  until "$@"; do
-    [ $(( $(date +%s%N) / 1000000 )) -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
-
 start_display() {
   if [ -n "${ZEMVAR_E2E_DISPLAY:-}" ]; then export DISPLAY=$ZEMVAR_E2E_DISPLAY; return; fi
-  local n
-  for n in $(seq 150 220); do
-    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    wait_for 10 xdpyinfo >/dev/null 2>&1 && return
-    kill "$xvfb_pid" 2>/dev/null; xvfb_pid=
-  done
-  fail "no free X display"
+  start_xvfb 150 220
 }
 
 prepare_prefix() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   exec 7>"$WINEPREFIX.lock"
   flock 7
-  if [ ! -f "$WINEPREFIX/.zemvar-ready" ]; then
-    log "creating the Wine prefix (once, about 15 s)"
-    "$wine" wineboot -i >/dev/null 2>&1 || true
-    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    "$WINESERVER" -w
-    touch "$WINEPREFIX/.zemvar-ready"
-  fi
+  create_prefix_once
   # Each test starts without a Run value and without a dialer, unless it registers one.
   reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Zemvar
   reg delete 'HKLM\SOFTWARE\China Mobile\eWalk' /reg:32
@@ -79,18 +49,6 @@ reg() { "$wine" reg "$@" /f >/dev/null 2>&1 || true; }
 reg_value() {
   { "$wine" reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
     awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
-}
-
-windows_path() { echo "Z:$1" | tr / '\\'; }
-
-# The simulator, copied beside the test and entered as the installed dialer (32-bit registry view).
-register_simulator() {
-  mkdir -p "$work/dialer"
-  cp "$sim_exe" "$work/dialer/dialer-sim.exe"
-  printf '%s\n' "$@" >"$work/dialer/dialer-sim.args"
-  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExePath /d "$(windows_path "$work/dialer")" /reg:32 /f >/dev/null 2>&1
-  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExeName /d dialer-sim.exe /reg:32 /f >/dev/null 2>&1
-  journal=$work/dialer/dialer-sim-journal.txt
 }
 
 # journal_has REGEX: a whole line of the simulator's journal matches.
@@ -108,12 +66,6 @@ network_down() {
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;sensapi=n,b" ZEMVAR_NETWORK=down
 }
 
-zemvar_running() { kill -0 "$zemvar_pid" 2>/dev/null; }
-zemvar_ended() { ! zemvar_running; }
-
-tray_window() { xdotool search --onlyvisible --name '^Wine System Tray' 2>/dev/null | head -1; }
-tray_shown() { [ -n "$(tray_window)" ]; }
-tray_gone() { [ -z "$(tray_window)" ]; }
 settings_window() { xdotool search --onlyvisible --name 'Tessaline' 2>/dev/null | head -1; }
 settings_shown() { [ -n "$(settings_window)" ]; }
 settings_hidden() { [ -z "$(settings_window)" ]; }

@@ -10,13 +10,7 @@ sim_exe=$(realpath "$2")
 build=$(realpath "$3")
 export WINEPREFIX=${ZEMVAR_SOAK_PREFIX:-$build/soak/prefix64}
 work=$(dirname "$WINEPREFIX")/run-$test_name
-export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
-export WINEDEBUG=-all LC_ALL=zh_CN.GBK WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-xvfb_pid=
-zemvar_pid=
-
-log() { echo "[$test_name] $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../wine-desktop.sh"
 fail() {
   echo "[$test_name] FAILED: $*" >&2
   exit 1
@@ -28,57 +22,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-
-# wait_for SECONDS COMMAND...: true as soon as the command succeeds.
-wait_for() {
-  local deadline=$(( $(now_ms) + $1 * 1000 )); shift
-  until "$@"; do
-    [ "$(now_ms)" -lt $deadline ] || return 1
-    sleep 0.1
-  done
-}
-
-start_display() {
-  local n
-  for n in $(seq 221 299); do
-    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    wait_for 10 xdpyinfo >/dev/null 2>&1 && return
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  done
-  fail "no free X display"
-}
-
 prepare_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   exec 7>"$WINEPREFIX.lock"
   flock -n 7 || fail "another run uses $WINEPREFIX"
   "$WINESERVER" -k >/dev/null 2>&1 || true
-  if [ ! -f "$WINEPREFIX/.zemvar-ready" ]; then
-    log "creating the Wine prefix (once, about 15 s)"
-    "$wine" wineboot -i >/dev/null 2>&1 || true
-    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    "$WINESERVER" -w
-    touch "$WINEPREFIX/.zemvar-ready"
-  fi
+  create_prefix_once
   rm -rf "$work"
   mkdir -p "$work/dialer"
-}
-
-windows_path() { echo "Z:$1" | tr / '\\'; }
-
-# register_simulator ARGS...: the simulator beside the run, with its options file, as the installed dialer.
-register_simulator() {
-  cp "$sim_exe" "$work/dialer/dialer-sim.exe"
-  printf '%s\n' "$@" >"$work/dialer/dialer-sim.args"
-  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExePath /d "$(windows_path "$work/dialer")" /reg:32 /f >/dev/null 2>&1
-  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExeName /d dialer-sim.exe /reg:32 /f >/dev/null 2>&1
-  journal=$work/dialer/dialer-sim-journal.txt
-  : >"$journal"
 }
 
 # write_config SECONDS: the settings file beside the private copy of the exe.
@@ -93,9 +44,6 @@ start_zemvar() {
   zemvar_pid=$!
 }
 
-zemvar_running() { kill -0 "$zemvar_pid" 2>/dev/null; }
-zemvar_ended() { ! zemvar_running; }
-
 # A crash: winedbg started in our prefix (it shows Wine's crash dialog), or the process has gone.
 crash_handler_running() {
   local p
@@ -104,10 +52,6 @@ crash_handler_running() {
   done
   return 1
 }
-
-tray_window() { xdotool search --onlyvisible --name '^Wine System Tray' 2>/dev/null | head -1; }
-tray_shown() { [ -n "$(tray_window)" ]; }
-tray_gone() { [ -z "$(tray_window)" ]; }
 
 # The open tray menu: a visible window of our process with no name (the host stays hidden).
 menu_window() { xdotool search --onlyvisible --classname '^zemvar\.exe$' 2>/dev/null | head -1; }
@@ -128,5 +72,5 @@ choose_exit() {
   xdotool mousemove --window "$m" 30 $((height - 12)) click 1
 }
 
-start_display
+start_xvfb 221 299
 prepare_prefix

@@ -1,0 +1,68 @@
+# What the end-to-end and soak scripts share: Wine on a display of our own, a prefix made once, waiting,
+# the simulator entered as the installed dialer, and Wine's tray window. Sourced after the script has set
+# $test_name, $WINEPREFIX, $work and $sim_exe, and defined fail().
+
+export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+export WINEDEBUG=-all LC_ALL=zh_CN.GBK WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+xvfb_pid=
+zemvar_pid=
+
+log() { echo "[$test_name] $*"; }
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+# wait_for SECONDS COMMAND...: true as soon as the command succeeds.
+wait_for() {
+  local deadline=$(( $(now_ms) + $1 * 1000 )); shift
+  until "$@"; do
+    [ "$(now_ms)" -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+# start_xvfb FIRST LAST: an Xvfb on the first free display number in the range.
+start_xvfb() {
+  local n
+  for n in $(seq "$1" "$2"); do
+    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    wait_for 10 xdpyinfo >/dev/null 2>&1 && return
+    kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  done
+  fail "no free X display"
+}
+
+# The prefix's first use: create it, and stop Wine from waiting on a window manager we do not have.
+create_prefix_once() {
+  [ -f "$WINEPREFIX/.zemvar-ready" ] && return
+  log "creating the Wine prefix (once, about 15 s)"
+  "$wine" wineboot -i >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$WINESERVER" -w
+  touch "$WINEPREFIX/.zemvar-ready"
+}
+
+windows_path() { echo "Z:$1" | tr / '\\'; }
+
+# register_simulator ARGS...: the simulator beside the run, with its options file, entered as the
+# installed dialer (32-bit registry view); its journal is $journal.
+register_simulator() {
+  mkdir -p "$work/dialer"
+  cp "$sim_exe" "$work/dialer/dialer-sim.exe"
+  printf '%s\n' "$@" >"$work/dialer/dialer-sim.args"
+  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExePath /d "$(windows_path "$work/dialer")" /reg:32 /f >/dev/null 2>&1
+  "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExeName /d dialer-sim.exe /reg:32 /f >/dev/null 2>&1
+  journal=$work/dialer/dialer-sim-journal.txt
+  : >"$journal"
+}
+
+zemvar_running() { kill -0 "$zemvar_pid" 2>/dev/null; }
+zemvar_ended() { ! zemvar_running; }
+
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray' 2>/dev/null | head -1; }
+tray_shown() { [ -n "$(tray_window)" ]; }
+tray_gone() { [ -z "$(tray_window)" ]; }
