@@ -1,5 +1,7 @@
 // What one connection check costs beyond the pauses it must take, on a desktop crowded with other
 // programs' windows: the wall time of the check over the sum of its pauses, for a running dialer.
+// Each line also splits the time beyond the pauses into the window system's share (time inside its
+// calls, and how many there were) and the rules' own share, the rest.
 //   check_overhead_bench.exe [--runs N]      measure with 0, 100 and 500 extra windows
 //   check_overhead_bench.exe --calls N       cost per window of each call a search could use, over
 //                                            the top-level windows with N extra windows up
@@ -89,6 +91,80 @@ bool WaitForDialer() {
   return false;
 }
 
+double Milliseconds() {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Passes every call through to the real desktop and keeps the time spent inside the window system.
+// An enumeration's time excludes the visitor, whose own calls are timed when it makes them; each
+// window an enumeration hands over counts as a call, since the window system looks it up.
+class TimedDesktop : public zemvar::Desktop {
+  struct Enumeration {
+    TimedDesktop* self;
+    Visitor visit;
+    void* context;
+    double since;
+  };
+
+  static bool Visit(zemvar::WindowId window, void* context) {
+    auto* e = static_cast<Enumeration*>(context);
+    e->self->Add(e->since);
+    const bool more = e->visit(window, e->context);
+    e->since = Milliseconds();
+    return more;
+  }
+
+  void Add(double since) {
+    milliseconds += Milliseconds() - since;
+    ++calls;
+  }
+
+  template <typename Call>
+  auto Timed(Call call) {
+    const double since = Milliseconds();
+    auto result = call();
+    Add(since);
+    return result;
+  }
+
+  zemvar::Desktop& inner_;
+
+ public:
+  explicit TimedDesktop(zemvar::Desktop& inner) : inner_(inner) {}
+
+  void EnumTopLevel(Visitor visit, void* context) override {
+    Enumeration e{this, visit, context, Milliseconds()};
+    inner_.EnumTopLevel(Visit, &e);
+    Add(e.since);
+  }
+  void EnumDescendants(zemvar::WindowId parent, Visitor visit, void* context) override {
+    Enumeration e{this, visit, context, Milliseconds()};
+    inner_.EnumDescendants(parent, Visit, &e);
+    Add(e.since);
+  }
+  int ClassName(zemvar::WindowId w, char* b, int n) override { return Timed([&] { return inner_.ClassName(w, b, n); }); }
+  int Text(zemvar::WindowId w, char* b, int n) override { return Timed([&] { return inner_.Text(w, b, n); }); }
+  zemvar::WindowId Parent(zemvar::WindowId w) override { return Timed([&] { return inner_.Parent(w); }); }
+  bool WindowRect(zemvar::WindowId w, zemvar::Rect* r) override { return Timed([&] { return inner_.WindowRect(w, r); }); }
+  bool ScreenToClient(zemvar::WindowId w, zemvar::Point* p) override {
+    return Timed([&] { return inner_.ScreenToClient(w, p); });
+  }
+  bool IsWindow(zemvar::WindowId w) override { return Timed([&] { return inner_.IsWindow(w); }); }
+  bool IsVisible(zemvar::WindowId w) override { return Timed([&] { return inner_.IsVisible(w); }); }
+  void Post(zemvar::WindowId w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
+    Timed([&] {
+      inner_.Post(w, m, wp, lp);
+      return 0;
+    });
+  }
+
+  double milliseconds = 0;
+  std::uint64_t calls = 0;
+};
+
 class AliveNetwork : public zemvar::Network {
  public:
   bool IsAlive() override { return true; }
@@ -119,11 +195,14 @@ bool Measure(int extraWindows, int runs) {
   }
 
   zemvar::Win32CheckEnvironment windows;
+  TimedDesktop desktop(windows.desktop);
   MeasuredPauses pauses;
   AliveNetwork network;
-  zemvar::CheckEnvironment env{windows.desktop, pauses, network, windows.registry, windows.launcher};
+  zemvar::CheckEnvironment env{desktop, pauses, network, windows.registry, windows.launcher};
   zemvar::RunConnectionCheck(env);  // warm-up: first touches of the windows
   pauses.total = 0;
+  desktop.milliseconds = 0;
+  desktop.calls = 0;
 
   LARGE_INTEGER frequency, begin, end;
   QueryPerformanceFrequency(&frequency);
@@ -134,8 +213,14 @@ bool Measure(int extraWindows, int runs) {
 
   const double wall = 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / frequency.QuadPart / runs;
   const double paused = static_cast<double>(pauses.total) / runs;
+  const double system = desktop.milliseconds / runs;
+  const double calls = static_cast<double>(desktop.calls) / runs;
   std::printf("extra windows %d: check %.1f ms, pauses %.0f ms, ratio %.4f%s\n", extraWindows, wall, paused,
               wall / paused, allOk ? "" : " (a check did not end with status 0)");
+  std::printf("  window system: %.0f calls, %.1f ms, %.1f us a call; the rest: %.1f ms, ratio without the "
+              "window system %.4f\n",
+              calls, system, calls > 0 ? 1000.0 * system / calls : 0.0, wall - paused - system,
+              (wall - system) / paused);
   std::fflush(stdout);
   Stop(host);
   Stop(dialer);
@@ -150,13 +235,6 @@ BOOL CALLBACK Collect(HWND window, LPARAM) {
 }
 
 BOOL CALLBACK Nothing(HWND, LPARAM) { return TRUE; }
-
-double Milliseconds() {
-  LARGE_INTEGER frequency, now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Each call on every top-level window (all but a few belong to another process), a few passes.
 template <typename Call>
