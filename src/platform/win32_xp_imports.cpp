@@ -4,6 +4,8 @@
 // GetTickCount where there is not.
 #include <windows.h>
 
+#include "tick_count.h"
+
 namespace {
 
 ULONGLONG WINAPI TickCount64() {
@@ -11,13 +13,8 @@ ULONGLONG WINAPI TickCount64() {
   static Fn system = reinterpret_cast<Fn>(
       reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount64")));
   if (system) return system();
-  // Widen the 32-bit count, carrying its wrap every 49.7 days. Callers only compare nearby values.
-  static volatile LONG last = 0;
-  static volatile LONG wraps = 0;
-  const DWORD now = GetTickCount();
-  const DWORD before = static_cast<DWORD>(InterlockedExchange(&last, static_cast<LONG>(now)));
-  if (now < before) InterlockedIncrement(&wraps);
-  return (static_cast<ULONGLONG>(static_cast<DWORD>(wraps)) << 32) | now;
+  static std::atomic<std::uint64_t> last{0};
+  return zemvar::WidenTickCount(last, GetTickCount());
 }
 
 }  // namespace
