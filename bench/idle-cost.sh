@@ -15,12 +15,6 @@ source tests/soak/lib.sh "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/di
 hz=$(getconf CLK_TCK)
 # cpu_ticks PID: user + system time in clock ticks (fields 14 and 15, after the command in brackets).
 cpu_ticks() { local s; s=$(cat "/proc/$1/stat") && s=${s##*) } && set -- $s && echo $(( ${12} + ${13} )); }
-in_prefix() {  # in_prefix PATTERN: the pid of the process of ours matching PATTERN
-  local p
-  for p in $(pgrep -f "$1" 2>/dev/null); do
-    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
-  done
-}
 seconds_of() { awk -v t="$1" -v hz="$hz" 'BEGIN { printf "%.2f", t / hz }'; }
 
 # The dialer runs connected, with no boxes and no detection box; each check's connect command raises

@@ -44,14 +44,16 @@ start_zemvar() {
   zemvar_pid=$!
 }
 
-# A crash: winedbg started in our prefix (it shows Wine's crash dialog), or the process has gone.
-crash_handler_running() {
+# in_prefix PATTERN: the pid of a process in our prefix whose command line matches PATTERN.
+in_prefix() {
   local p
-  for p in $(pgrep -f 'winedbg' 2>/dev/null); do
-    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  for p in $(pgrep -f "$1" 2>/dev/null); do
+    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
-  return 1
 }
+
+# A crash: winedbg started in our prefix (it shows Wine's crash dialog), or the process has gone.
+crash_handler_running() { [ -n "$(in_prefix winedbg)" ]; }
 
 # The open tray menu: a visible window of our process with no name (the host stays hidden).
 menu_window() { xdotool search --onlyvisible --classname '^zemvar\.exe$' 2>/dev/null | head -1; }
