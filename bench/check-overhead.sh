@@ -4,5 +4,5 @@
 # Usage: bench/check-overhead.sh [--runs N]     (BENCH_BUILD names the build folder)
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-bench_build check_overhead_bench
+windows_build "$build" check_overhead_bench
 exec cmake/wine-run.sh "$build/bench/check_overhead_bench.exe" "$@"

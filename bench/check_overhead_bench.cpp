@@ -204,14 +204,10 @@ bool Measure(int extraWindows, int runs) {
   desktop.milliseconds = 0;
   desktop.calls = 0;
 
-  LARGE_INTEGER frequency, begin, end;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&begin);
+  const double begin = Milliseconds();
   bool allOk = true;
   for (int i = 0; i < runs; ++i) allOk = zemvar::RunConnectionCheck(env) == zemvar::StatusOk && allOk;
-  QueryPerformanceCounter(&end);
-
-  const double wall = 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / frequency.QuadPart / runs;
+  const double wall = (Milliseconds() - begin) / runs;
   const double paused = static_cast<double>(pauses.total) / runs;
   const double system = desktop.milliseconds / runs;
   const double calls = static_cast<double>(desktop.calls) / runs;

@@ -6,7 +6,7 @@
 # Usage: bench/idle-cost.sh [SECONDS]   (BENCH_BUILD: build folder)
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-bench_build Zemvar dialer-sim
+windows_build "$build" Zemvar dialer-sim
 span=${1:-600}
 export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-idle/prefix64
 test_name=idle-cost

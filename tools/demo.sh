@@ -12,9 +12,7 @@ source tools/windows-arch.sh
 build=$top/build/demo-$ZEMVAR_TEST_ARCH
 
 echo "building Zemvar and the simulator in $build ..."
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-"$ZEMVAR_TEST_ARCH".cmake -DCMAKE_BUILD_TYPE=Release \
-  >"$build.configure.log" 2>&1 || { tail -20 "$build.configure.log"; exit 1; }
-cmake --build "$build" -j2 --target Zemvar dialer-sim fake_sensapi >"$build.build.log" 2>&1 || { tail -30 "$build.build.log"; exit 1; }
+windows_build "$build" Zemvar dialer-sim fake_sensapi
 
 own_display=${DISPLAY:-}
 [ -n "$own_display" ] && export ZEMVAR_E2E_DISPLAY=$own_display

@@ -11,3 +11,12 @@ if [ -z "${ZEMVAR_TEST_ARCH:-}" ]; then
   fi
 fi
 export ZEMVAR_TEST_ARCH
+
+# windows_build DIR TARGET...: configures a Release build for that architecture in DIR and builds the
+# targets, with the logs beside DIR; exits with the log's end on failure.
+windows_build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-"$ZEMVAR_TEST_ARCH".cmake -DCMAKE_BUILD_TYPE=Release \
+    >"$dir.configure.log" 2>&1 || { tail -30 "$dir.configure.log"; exit 1; }
+  cmake --build "$dir" -j2 --target "$@" >"$dir.build.log" 2>&1 || { tail -30 "$dir.build.log"; exit 1; }
+}
