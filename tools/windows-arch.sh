@@ -16,6 +16,7 @@ export ZEMVAR_TEST_ARCH
 # targets, with the logs beside DIR; exits with the log's end on failure.
 windows_build() {
   local dir=$1; shift
+  mkdir -p "$(dirname "$dir")"
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-"$ZEMVAR_TEST_ARCH".cmake -DCMAKE_BUILD_TYPE=Release \
     >"$dir.configure.log" 2>&1 || { tail -30 "$dir.configure.log"; exit 1; }
   cmake --build "$dir" -j2 --target "$@" >"$dir.build.log" 2>&1 || { tail -30 "$dir.build.log"; exit 1; }
