@@ -3,6 +3,7 @@
 # windows on the desktop, with the check's wall time, the pauses it took, and their ratio.
 # Usage: bench/check-overhead.sh [--runs N]     (BENCH_BUILD names the build folder)
 set -euo pipefail
+bench_arch=x86_64
 source "$(dirname "$0")/lib.sh"
-windows_build "$build" check_overhead_bench
+windows_build "$build" "$bench_arch" check_overhead_bench
 exec cmake/wine-run.sh "$build/bench/check_overhead_bench.exe" "$@"

@@ -4,7 +4,7 @@
 # Usage: bench/exit-under-fire.sh [ROUNDS]   (BENCH_BUILD: build folder)
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-windows_build "$build" Zemvar dialer-sim
-export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-exit/prefix64 ZEMVAR_SOAK_NAME=bench-exit-under-fire
+windows_build "$build" "$bench_arch" Zemvar dialer-sim
+export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-exit/prefix-win64 ZEMVAR_SOAK_NAME=bench-exit-under-fire
 exec bash tests/soak/exit_under_fire.sh "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/dialer-sim.exe" \
   "$build" "${1:-200}"

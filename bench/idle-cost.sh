@@ -5,10 +5,11 @@
 # seconds around its checks: that share is zero when nothing polls between ticks.
 # Usage: bench/idle-cost.sh [SECONDS]   (BENCH_BUILD: build folder)
 set -euo pipefail
+bench_arch=x86_64
 source "$(dirname "$0")/lib.sh"
-windows_build "$build" Zemvar dialer-sim
+windows_build "$build" "$bench_arch" Zemvar dialer-sim
 span=${1:-600}
-export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-idle/prefix64
+export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-idle/prefix-win64
 test_name=idle-cost
 source tests/soak/lib.sh "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/dialer-sim.exe" "$build"
 

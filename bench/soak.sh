@@ -6,7 +6,7 @@
 # Usage: bench/soak.sh [--seconds N] [other options of tests/soak/soak.sh]   (BENCH_BUILD: build folder)
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-windows_build "$build" Zemvar dialer-sim
-export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-soak/prefix64 ZEMVAR_SOAK_NAME=bench-soak
+windows_build "$build" "$bench_arch" Zemvar dialer-sim
+export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-soak/prefix-win64 ZEMVAR_SOAK_NAME=bench-soak
 exec bash tests/soak/soak.sh "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/dialer-sim.exe" "$build" \
   --seconds 5400 "$@"

@@ -1,37 +1,37 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine as the users' machines would see it: code page 936, a private
-# prefix under the build tree, on the display given or on an Xvfb of our own.
-# Usage: wine-run.sh PROGRAM.exe [ARGS...]
-# ZEMVAR_WINE_ROOT names the state folder; by default the build tree that holds the program.
+# prefix (win64 unless ZEMVAR_WINEARCH=win32), on the display given or on an Xvfb of our own.
+# Usage: wine-run.sh PROGRAM[.exe] [ARGS...]
+# WINEPREFIX names the prefix; by default it lives in the state folder, ZEMVAR_WINE_ROOT/wine, where
+# ZEMVAR_WINE_ROOT is by default the build tree that holds the program.
+# ZEMVAR_WINE_LOG names a file that gets one line per program started: its PE machine, route and shape.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-if [ -n "${ZEMVAR_WINE_ROOT:-}" ]; then
-  root=$ZEMVAR_WINE_ROOT
-else
-  root=$(cd "$(dirname "$1")" && pwd)
-  while [ ! -f "$root/CMakeCache.txt" ] && [ "$root" != / ]; do root=$(dirname "$root"); done
-  [ "$root" = / ] && root=$PWD
-fi
-state="$root/wine"
-mkdir -p "$state"
+[ $# -ge 1 ] || { echo "usage: wine-run.sh PROGRAM [ARGS...]" >&2; exit 2; }
+wine_route || exit 1
+loader=$(wine_loader_for "$1") || exit 1
 
-# A 32-bit program needs 32-bit Wine; a 64-bit one runs on wine64 alone.
-machine=$(od -An -tx2 -j $(( $(od -An -tu4 -j 60 -N4 "$1") + 4 )) -N2 "$1" | tr -d ' ')
-if [ "$machine" = 8664 ]; then
-  export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
-  loader=/usr/lib/wine/wine64
-  export WINEPREFIX="${WINEPREFIX:-$state/prefix64}"
-else
-  export WINEARCH=win32
-  loader=wine
-  export WINEPREFIX="${WINEPREFIX:-$state/prefix32}"
-fi
-export WINEDEBUG=${WINEDEBUG:--all}
-export LC_ALL=zh_CN.GBK
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# The state folder (default prefix, display) is needed only when the caller gives neither.
+state_folder() {
+  local root
+  if [ -n "${ZEMVAR_WINE_ROOT:-}" ]; then
+    root=$ZEMVAR_WINE_ROOT
+  elif [ -f "$1" ]; then
+    root=$(cd "$(dirname "$1")" && pwd)
+    while [ ! -f "$root/CMakeCache.txt" ] && [ "$root" != / ]; do root=$(dirname "$root"); done
+    [ "$root" = / ] && root=$PWD
+  else
+    root=$PWD
+  fi
+  mkdir -p "$root/wine"
+  echo "$root/wine"
+}
+[ -n "${WINEPREFIX:-}" ] || export WINEPREFIX="$(state_folder "$1")/prefix-$ZEMVAR_WINEARCH"
 
 if [ -z "${DISPLAY:-}" ]; then
   # One Xvfb per build tree, started on first use and kept for the next test.
+  state=$(state_folder "$1")
   exec 8>"$state/display.lock"
   flock 8
   if [ -f "$state/display" ] && kill -0 "$(cat "$state/display.pid" 2>/dev/null)" 2>/dev/null; then
@@ -48,18 +48,13 @@ if [ -z "${DISPLAY:-}" ]; then
     done
   fi
   flock -u 8
+  exec 8>&-
   export DISPLAY
 fi
 
-# First use of the prefix: create it, and stop Wine from waiting on a window manager we do not have.
-exec 9>"$WINEPREFIX.lock"
-flock 9
-if [ ! -f "$WINEPREFIX/.zemvar-ready" ]; then
-  "$loader" wineboot -i >/dev/null 2>&1 || true
-  "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "${WINESERVER:-wineserver}" -w
-  touch "$WINEPREFIX/.zemvar-ready"
+wine_prefix_ready || exit 1
+if [ -n "${ZEMVAR_WINE_LOG:-}" ] && [ -f "$1" ]; then
+  echo "$(basename "$1"): PE machine $(machine_name "$(pe_machine "$1")"), $ZEMVAR_WINE_ROUTE route," \
+       "$ZEMVAR_WINEARCH prefix" >>"$ZEMVAR_WINE_LOG"
 fi
-flock -u 9
-
 exec "$loader" "$@"

@@ -2,9 +2,11 @@
 # the simulator entered as the installed dialer, and Wine's tray window. Sourced after the script has set
 # $test_name, $WINEPREFIX, $work and $sim_exe, and defined fail().
 
-export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
-export WINEDEBUG=-all LC_ALL=zh_CN.GBK WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+# Every program starts through the same helper as CTest's: the route to 32-bit Wine and the prefix's
+# shape (ZEMVAR_WINEARCH) are chosen there.
+source "$(dirname "${BASH_SOURCE[0]}")/../cmake/wine-env.sh"
+wine_route || { echo "[$test_name] FAILED: Wine cannot start here" >&2; exit 1; }
+wine=$zemvar_top/cmake/wine-run.sh
 xvfb_pid=
 zemvar_pid=
 
@@ -36,14 +38,11 @@ start_xvfb() {
   fail "no free X display"
 }
 
-# The prefix's first use: create it, and stop Wine from waiting on a window manager we do not have.
-create_prefix_once() {
-  [ -f "$WINEPREFIX/.zemvar-ready" ] && return
-  log "creating the Wine prefix (once, about 15 s)"
-  "$wine" wineboot -i >/dev/null 2>&1 || true
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "$WINESERVER" -w
-  touch "$WINEPREFIX/.zemvar-ready"
+create_prefix_once() { wine_prefix_ready || fail "the $ZEMVAR_WINEARCH prefix $WINEPREFIX could not be made"; }
+
+# say_machine FILE: which build of a program this run starts, and how.
+say_machine() {
+  log "$(basename "$1"): PE machine $(machine_name "$(pe_machine "$1")"), $ZEMVAR_WINE_ROUTE route, $ZEMVAR_WINEARCH prefix"
 }
 
 windows_path() { echo "Z:$1" | tr / '\\'; }
@@ -53,6 +52,7 @@ windows_path() { echo "Z:$1" | tr / '\\'; }
 register_simulator() {
   mkdir -p "$work/dialer"
   cp "$sim_exe" "$work/dialer/dialer-sim.exe"
+  say_machine "$work/dialer/dialer-sim.exe"
   printf '%s\n' "$@" >"$work/dialer/dialer-sim.args"
   "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExePath /d "$(windows_path "$work/dialer")" /reg:32 /f >/dev/null 2>&1
   "$wine" reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExeName /d dialer-sim.exe /reg:32 /f >/dev/null 2>&1

@@ -8,15 +8,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 bash tools/install-deps.sh
-source tools/windows-arch.sh
-build=$top/build/demo-$ZEMVAR_TEST_ARCH
+source tools/windows-build.sh
+windows_route_ready || exit 1
+build=$top/build/demo-i686
 
 echo "building Zemvar and the simulator in $build ..."
-windows_build "$build" Zemvar dialer-sim fake_sensapi
+windows_build "$build" i686 Zemvar dialer-sim fake_sensapi
 
 own_display=${DISPLAY:-}
 [ -n "$own_display" ] && export ZEMVAR_E2E_DISPLAY=$own_display
-export ZEMVAR_SHOTS=$top/build/demo/shots ZEMVAR_E2E_PREFIX=$build/demo-prefix64
+export ZEMVAR_SHOTS=$top/build/demo/shots ZEMVAR_E2E_PREFIX=$build/demo-prefix-win64
 mkdir -p "$ZEMVAR_SHOTS"
 set -- "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/dialer-sim.exe" "$build"
 # The test helpers give us a display, the prefix, and the tray driven like a person would.

@@ -25,12 +25,29 @@ pkg_ok locales || need+=(locales)
 pkg_ok wine32:i386 || need+=(wine wine32:i386)
 pkg_ok wine64 || need+=(wine64)
 have python3 || need+=(python3)
+pkg_ok fonts-wine || need+=(fonts-wine)
 
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 if [ ${#need[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+# Where the kernel runs no 32-bit programs, 32-bit Wine runs under qemu-i386 user-mode emulation. It
+# takes qemu 10 from bookworm-backports (7.2 needs a minute per process), and only the emulator itself:
+# qemu-user-binfmt would hand every 32-bit program on the machine to qemu.
+source "$(dirname "$0")/../cmake/wine-env.sh"
+if [ "$(wine_route_choice)" = qemu ] &&
+   ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)" ge 1:10; then
+  backports=/etc/apt/sources.list.d/bookworm-backports.sources
+  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d; then
+    printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: bookworm-backports\nComponents: main\n%s\n' \
+      'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$backports"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
 fi
 
 # Wine under code page 936 needs the zh_CN.GBK locale to exist.

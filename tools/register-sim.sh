@@ -16,15 +16,16 @@ if [ "$remove" = 0 ] && [ -z "$exe" ]; then
 fi
 if [ ! -d "$prefix" ]; then echo "no Wine prefix at $prefix" >&2; exit 1; fi
 prefix=$(cd "$prefix" && pwd)  # Wine refuses a relative prefix
-export WINEPREFIX=$prefix WINEDEBUG=-all
-
-# A 64-bit prefix needs the 64-bit loader; its 32-bit view is Wow6432Node.
+export WINEPREFIX=$prefix
+# The prefix's own shape decides which loader runs reg.exe; the route is the tests' (cmake/wine-env.sh).
 if [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] || grep -q '^#arch=win64' "$prefix/system.reg" 2>/dev/null; then
-  export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
-  wine=/usr/lib/wine/wine64
+  export ZEMVAR_WINEARCH=win64
 else
-  wine=wine
+  export ZEMVAR_WINEARCH=win32
 fi
+source "$(dirname "$0")/../cmake/wine-env.sh"
+wine_route || exit 1
+wine=$(wine_loader_for reg)
 key='HKLM\SOFTWARE\China Mobile\eWalk'
 
 if [ "$remove" = 1 ]; then

@@ -6,7 +6,11 @@ cd "$(dirname "$0")/.."
 top=$PWD
 
 bash tools/install-deps.sh || { echo "installing the dependencies failed"; exit 1; }
-source tools/windows-arch.sh
+source tools/windows-build.sh
+# The Windows suites run the build users get: 32-bit. Without a way to start 32-bit Wine nothing runs.
+windows_route_ready || { echo "32-bit Wine cannot start here; no Windows suite was run"; echo "0 passed, 1 failed"; exit 1; }
+echo "Windows suites: the i686 build, $(wine_route_line)"
+# ZEMVAR_TEST_WIN64=1 also runs them against the 64-bit build, which otherwise is only compiled.
 
 jobs=$(nproc)
 failed_build=0
@@ -18,8 +22,8 @@ build() {  # build DIR [cmake args...]
 }
 mkdir -p build
 build build/native
-build build/"$ZEMVAR_TEST_ARCH" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-"$ZEMVAR_TEST_ARCH".cmake
-[ "$ZEMVAR_TEST_ARCH" = i686 ] || build build/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+build build/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+build build/x86_64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
 cmake -S tests/fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ >build/fuzz.configure.log 2>&1 &&
   cmake --build build/fuzz -j"$jobs" >build/fuzz.build.log 2>&1 || { echo "build of build/fuzz failed"; failed_build=1; }
 
@@ -29,6 +33,7 @@ run() {  # run BUILD-DIR [CTEST-ARGS...]
   local dir=$1 log="$1.test.log" line name ok xml cases failures
   shift
   rm -rf "$dir/results"
+  mkdir -p "$dir/results"
   ctest --test-dir "$dir" --output-on-failure --timeout 1800 "$@" >"$log" 2>&1
   cat "$log"
   while read -r line; do
@@ -48,10 +53,17 @@ run() {  # run BUILD-DIR [CTEST-ARGS...]
     fi
   done < <(grep -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: ' "$log")
 }
+# Under Wine each program started through cmake/wine-run.sh leaves a line: its PE machine, route, shape.
+machines() {  # machines BUILD-DIR: what ran there, one line per program and way
+  sort "$1/results/wine-runs.log" 2>/dev/null | uniq -c | sed -E 's/^ *([0-9]+) (.*)$/  ran \2 (\1 starts)/'
+}
 run build/native
-run build/"$ZEMVAR_TEST_ARCH"
-# Without 32-bit Wine, the 32-bit product is still checked as a file.
-[ "$ZEMVAR_TEST_ARCH" = i686 ] || run build/i686 -L release
+ZEMVAR_WINE_LOG=$top/build/i686/results/wine-runs.log run build/i686
+machines build/i686
+if [ "${ZEMVAR_TEST_WIN64:-0}" = 1 ]; then
+  ZEMVAR_TESTED_BUILD=x86_64 ZEMVAR_WINE_LOG=$top/build/x86_64/results/wine-runs.log run build/x86_64
+  machines build/x86_64
+fi
 
 # The string rules under libFuzzer for a minute, from the corpus of earlier runs.
 mkdir -p build/fuzz/corpus

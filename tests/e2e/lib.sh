@@ -10,7 +10,7 @@ shots=${ZEMVAR_SHOTS:-$build/e2e-shots}
 work=$(mktemp -d "${TMPDIR:-/tmp}/zemvar-e2e-$test_name.XXXXXX")
 mkdir -p "$shots" "$build/e2e"
 
-export WINEPREFIX=${ZEMVAR_E2E_PREFIX:-$build/e2e/prefix64}
+export WINEPREFIX=${ZEMVAR_E2E_PREFIX:-$build/e2e/prefix-${ZEMVAR_WINEARCH:-win64}}
 source "$(dirname "${BASH_SOURCE[0]}")/../wine-desktop.sh"
 fail() {
   echo "[$test_name] FAILED: $*" >&2
@@ -56,6 +56,7 @@ journal_has() { [ -f "$journal" ] && tr -d '\r' <"$journal" | grep -qaxE "$1"; }
 
 start_zemvar() {
   cp "$zemvar_exe" "$work/Zemvar.exe"
+  say_machine "$work/Zemvar.exe"
   (cd "$work" && exec "$wine" Zemvar.exe >"$work/zemvar.out" 2>&1) &
   zemvar_pid=$!
 }

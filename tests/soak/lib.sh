@@ -8,7 +8,7 @@ set -euo pipefail
 zemvar_exe=$(realpath "$1")
 sim_exe=$(realpath "$2")
 build=$(realpath "$3")
-export WINEPREFIX=${ZEMVAR_SOAK_PREFIX:-$build/soak/prefix64}
+export WINEPREFIX=${ZEMVAR_SOAK_PREFIX:-$build/soak/prefix-${ZEMVAR_WINEARCH:-win64}}
 work=$(dirname "$WINEPREFIX")/run-$test_name
 source "$(dirname "${BASH_SOURCE[0]}")/../wine-desktop.sh"
 fail() {
@@ -35,10 +35,11 @@ prepare_prefix() {
 # write_config SECONDS: the settings file beside the private copy of the exe.
 write_config() {
   cp "$zemvar_exe" "$work/Zemvar.exe"
+  say_machine "$work/Zemvar.exe"
   printf '[Setup]\r\nAutoRun=0\r\nSeconds=%s\r\n' "$1" >"$work/config.ini"
 }
 
-# The Linux process of our Zemvar.exe: wine64 keeps the pid it was started with.
+# The Linux process of our Zemvar.exe: the loader (and qemu, which runs it) keeps the pid it was started with.
 start_zemvar() {
   (cd "$work" && exec "$wine" Zemvar.exe >>"$work/zemvar.out" 2>&1) &
   zemvar_pid=$!

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "dialer/check_cycle.h"
@@ -150,6 +153,26 @@ TEST(Win32Network, AsksSensapi) {
   Win32Network network;
   EXPECT_TRUE(network.IsAlive());
   EXPECT_TRUE(network.IsAlive());
+}
+
+// The suites run the build users get: 32-bit, under WoW64 on a 64-bit Windows (where the dialer's key is
+// in the 32-bit view) and plain on a 32-bit one. The test command names the 64-bit build when it is asked
+// to run that one instead, so this fails if that build slips into the ordinary run.
+TEST(TestedBuild, IsThe32BitProgramInTheWindowsItClaims) {
+  const char* build = std::getenv("ZEMVAR_TESTED_BUILD");
+  const bool wide = build && std::strcmp(build, "x86_64") == 0;
+  EXPECT_EQ(sizeof(void*), wide ? 8u : 4u);
+  const char* shape = std::getenv("WINEARCH");
+  ASSERT_TRUE(shape && (std::strcmp(shape, "win64") == 0 || std::strcmp(shape, "win32") == 0))
+      << "started without the Windows shape its prefix was made in";
+  BOOL wow64 = TRUE;
+  ASSERT_TRUE(::IsWow64Process(::GetCurrentProcess(), &wow64));
+  EXPECT_EQ(wow64 != FALSE, !wide && std::strcmp(shape, "win64") == 0);
+  char system[MAX_PATH] = {};
+  const bool has64BitSystem = ::GetSystemWow64DirectoryA(system, MAX_PATH) != 0;
+  EXPECT_EQ(has64BitSystem, std::strcmp(shape, "win64") == 0);
+  std::printf("[ build    ] pointers %u bytes, IsWow64Process %s, %s prefix\n", static_cast<unsigned>(sizeof(void*)),
+              wow64 ? "TRUE" : "FALSE", shape);
 }
 
 }  // namespace

@@ -96,7 +96,6 @@ TEST(LinkLabelLeaks, TwentyThousandBlinkingGradientRepaintsKeepGdiAndMemoryFlat)
   // A leaked 250 x 30 bitmap per paint alone would be over 500 MB; a leaked brush or DC some MB.
   ASSERT_GT(warm, 0) << "no memory figure to compare";
   EXPECT_LT(end - warm, 1024);
-  EXPECT_LT(elapsed, 120000u);
 
   // GDI still hands out objects of every kind the label uses.
   std::vector<HGDIOBJ> objects;

@@ -1,0 +1,139 @@
+# Sourced: the one place that knows how a Windows program is started here. cmake/wine-run.sh (CTest's
+# emulator) and every script that drives Wine itself (end to end, soak, demo, benchmarks) go through it.
+#
+# The route to 32-bit Windows programs (ZEMVAR_WINE_ROUTE chooses one; by default the kernel decides):
+#   wine32  where the kernel runs 32-bit Linux programs, Debian's own 32-bit Wine loader;
+#   qemu    where it does not, the same i386 loader under qemu-i386 user-mode emulation, from the private
+#           loader folder that tools/wine-qemu.sh builds under build/ (the 64-bit half stays native).
+# The Windows shape comes from ZEMVAR_WINEARCH: win64 (the default: a 32-bit program runs as under WoW64,
+# as on most users' PCs) or win32 (a 32-bit Windows, where every process is 32-bit).
+#
+# Functions: wine_route, wine_loader_for PROGRAM, wine_prefix_ready, pe_machine FILE, wine_route_line.
+# Each fails loudly with the reason; nothing here falls back to another build or another route.
+
+zemvar_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# pe_machine FILE: the PE header's machine field, as four hex digits (014c i386, 8664 x86-64).
+pe_machine() {
+  local offset
+  offset=$(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null | tr -d ' ') && [ -n "$offset" ] || return 1
+  od -An -tx2 -j $((offset + 4)) -N2 "$1" | tr -d ' '
+}
+
+machine_name() { case $1 in 014c) echo i386 ;; 8664) echo x86-64 ;; *) echo "unknown ($1)" ;; esac; }
+
+kernel_runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+
+# The route asked for, else the one this kernel allows.
+wine_route_choice() {
+  if [ -n "${ZEMVAR_WINE_ROUTE:-}" ]; then echo "$ZEMVAR_WINE_ROUTE"
+  elif kernel_runs_32bit; then echo wine32
+  else echo qemu; fi
+}
+
+wine_qemu_folder() { echo "${ZEMVAR_WINE_QEMU:-$zemvar_top/build/wine-qemu}"; }
+
+# Sets ZEMVAR_WINE32, ZEMVAR_WINE64 and WINESERVER for this machine's route, once.
+wine_route() {
+  ZEMVAR_WINEARCH=${ZEMVAR_WINEARCH:-win64}
+  case $ZEMVAR_WINEARCH in
+    win64 | win32) ;;
+    *) echo "wine: ZEMVAR_WINEARCH must be win64 or win32, not '$ZEMVAR_WINEARCH'" >&2; return 1 ;;
+  esac
+  export ZEMVAR_WINEARCH WINEARCH=$ZEMVAR_WINEARCH
+  export WINEDEBUG=${WINEDEBUG:--all} LC_ALL=zh_CN.GBK
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  # Wine finds the loader for a child of the other width beside its own; a WINELOADER would override that.
+  unset WINELOADER
+  [ -n "${ZEMVAR_WINE32:-}" ] && return 0
+  local dir route
+  route=$(wine_route_choice)
+  [ -n "${ZEMVAR_WINE_ROUTE:-}" ] && export ZEMVAR_WINE_ROUTE_ASKED=1
+  case $route in
+    wine32)
+      dir=/usr/lib/wine
+      [ -x $dir/wine ] || { echo "wine: 32-bit Wine ($dir/wine, package wine32:i386) is not installed" >&2; return 1; }
+      kernel_runs_32bit ||
+        { echo "wine: this kernel runs no 32-bit programs, so 32-bit Wine cannot start natively" >&2; return 1; } ;;
+    qemu)
+      dir=$(wine_qemu_folder)/lib/wine
+      command -v qemu-i386 >/dev/null ||
+        { echo "wine: qemu-i386 is missing, and 32-bit Wine needs it here (tools/install-deps.sh)" >&2; return 1; }
+      local f
+      for f in wine wine.i386 wine64 wineserver; do
+        [ -x "$dir/$f" ] || { echo "wine: the qemu loader folder lacks $dir/$f (tools/wine-qemu.sh builds it)" >&2; return 1; }
+      done ;;
+    *) echo "wine: ZEMVAR_WINE_ROUTE must be wine32 or qemu, not '$route'" >&2; return 1 ;;
+  esac
+  ZEMVAR_WINE_ROUTE=$route
+  ZEMVAR_WINE32=$dir/wine ZEMVAR_WINE64=$dir/wine64
+  WINESERVER=$dir/wineserver
+  [ "$ZEMVAR_WINE_ROUTE" = qemu ] || WINESERVER=$dir/wineserver64
+  export ZEMVAR_WINE_ROUTE ZEMVAR_WINE32 ZEMVAR_WINE64 WINESERVER
+}
+
+# One line that says how 32-bit programs run here, and why.
+wine_route_line() {
+  wine_route || return 1
+  local kernel="this kernel runs no 32-bit programs"
+  kernel_runs_32bit && kernel="this kernel runs 32-bit programs"
+  case $ZEMVAR_WINE_ROUTE in
+    wine32) echo "32-bit Windows programs run on Debian's 32-bit Wine natively ($kernel)" ;;
+    qemu) echo "32-bit Windows programs run on Debian's 32-bit Wine under" \
+      "$(qemu-i386 --version | head -1 | sed 's/ (.*//') ($kernel${ZEMVAR_WINE_ROUTE_ASKED:+; ZEMVAR_WINE_ROUTE=qemu})" ;;
+  esac
+}
+
+# wine_loader_for PROGRAM: the loader that starts it in this prefix. A file is started by its own width;
+# a name Wine resolves itself (reg, wineboot, winepath) by the prefix's.
+wine_loader_for() {
+  wine_route || return 1
+  local machine
+  if [ -f "$1" ]; then
+    machine=$(pe_machine "$1") || { echo "wine: $1 is not a Windows program" >&2; return 1; }
+    case $machine in
+      014c) echo "$ZEMVAR_WINE32" ;;
+      8664)
+        [ "$ZEMVAR_WINEARCH" = win64 ] || { echo "wine: $1 is 64-bit and the prefix is win32" >&2; return 1; }
+        echo "$ZEMVAR_WINE64" ;;
+      *) echo "wine: $1 has PE machine $machine, which we do not run" >&2; return 1 ;;
+    esac
+  elif [ "$ZEMVAR_WINEARCH" = win64 ]; then
+    echo "$ZEMVAR_WINE64"
+  else
+    echo "$ZEMVAR_WINE32"
+  fi
+}
+
+# Creates $WINEPREFIX in the chosen shape on first use, with Wine told not to wait on a window manager
+# we do not have; a half-made prefix from an interrupted run is made again.
+wine_prefix_ready() {
+  wine_route || return 1
+  [ -n "${WINEPREFIX:-}" ] || { echo "wine: no WINEPREFIX" >&2; return 1; }
+  [ -f "$WINEPREFIX/.zemvar-ready" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  local lock_fd ok=1 loader
+  exec {lock_fd}>"$WINEPREFIX.boot-lock"
+  flock "$lock_fd"
+  if [ ! -f "$WINEPREFIX/.zemvar-ready" ]; then
+    echo "wine: creating the $ZEMVAR_WINEARCH prefix $WINEPREFIX (once)" >&2
+    rm -rf "$WINEPREFIX"
+    loader=$(wine_loader_for wineboot)
+    "$loader" wineboot -i >/dev/null 2>&1 || true
+    "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || ok=0
+    "$WINESERVER" -w
+    # The shape is what the tests claim it is, or nothing runs in it.
+    local system=$WINEPREFIX/drive_c/windows
+    [ -f "$system/system32/kernel32.dll" ] || ok=0
+    if [ "$ZEMVAR_WINEARCH" = win64 ]; then [ -f "$system/syswow64/kernel32.dll" ] || ok=0
+    else [ ! -e "$system/syswow64" ] || ok=0; fi
+    if [ $ok = 1 ]; then
+      touch "$WINEPREFIX/.zemvar-ready"
+    else
+      echo "wine: creating the $ZEMVAR_WINEARCH prefix $WINEPREFIX failed" >&2
+    fi
+  fi
+  flock -u "$lock_fd"
+  exec {lock_fd}>&-
+  [ -f "$WINEPREFIX/.zemvar-ready" ]
+}
