@@ -12,6 +12,8 @@
 # Each fails loudly with the reason; nothing here falls back to another build or another route.
 
 zemvar_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# The users' ANSI code page, 936; set for Wine's processes only, since other tools would speak Chinese.
+wine_locale=zh_CN.GBK
 
 # pe_machine FILE: the PE header's machine field, as four hex digits (014c i386, 8664 x86-64).
 pe_machine() {
@@ -41,7 +43,7 @@ wine_route() {
     *) echo "wine: ZEMVAR_WINEARCH must be win64 or win32, not '$ZEMVAR_WINEARCH'" >&2; return 1 ;;
   esac
   export ZEMVAR_WINEARCH WINEARCH=$ZEMVAR_WINEARCH
-  export WINEDEBUG=${WINEDEBUG:--all} LC_ALL=zh_CN.GBK
+  export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
   # Wine finds the loader for a child of the other width beside its own; a WINELOADER would override that.
   unset WINELOADER
@@ -119,7 +121,7 @@ wine_prefix_ready() {
     echo "wine: creating the $ZEMVAR_WINEARCH prefix $WINEPREFIX (once)" >&2
     rm -rf "$WINEPREFIX"
     loader=$(wine_loader_for wineboot)
-    "$loader" wineboot -i >/dev/null 2>&1 || true
+    LC_ALL=$wine_locale "$loader" wineboot -i >/dev/null 2>&1 || true
     "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || ok=0
     "$WINESERVER" -w
     # The shape is what the tests claim it is, or nothing runs in it.

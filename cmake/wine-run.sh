@@ -57,4 +57,4 @@ if [ -n "${ZEMVAR_WINE_LOG:-}" ] && [ -f "$1" ]; then
   echo "$(basename "$1"): PE machine $(machine_name "$(pe_machine "$1")"), $ZEMVAR_WINE_ROUTE route," \
        "$ZEMVAR_WINEARCH prefix" >>"$ZEMVAR_WINE_LOG"
 fi
-exec "$loader" "$@"
+LC_ALL=$wine_locale exec "$loader" "$@"

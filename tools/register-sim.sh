@@ -26,6 +26,7 @@ fi
 source "$(dirname "$0")/../cmake/wine-env.sh"
 wine_route || exit 1
 wine=$(wine_loader_for reg)
+export LC_ALL=$wine_locale
 key='HKLM\SOFTWARE\China Mobile\eWalk'
 
 if [ "$remove" = 1 ]; then

@@ -24,8 +24,7 @@ close_about() {
   local w width
   w=$(about_window)
   if [ "$1" = escape ]; then
-    xdotool windowfocus "$w" 2>/dev/null || true
-    xdotool key --window "$w" Escape
+    keys_to "$w" Escape
   else
     width=$(xdotool getwindowgeometry --shell "$w" | sed -n 's/^WIDTH=//p')
     xdotool mousemove --window "$w" $((width * 368 / 400)) "$cy" click 1
@@ -47,7 +46,7 @@ int main(int argc, char** argv) {
   return PostMessageA(host, WM_SYSCOMMAND, (WPARAM)strtoul(argv[1], 0, 0), 0) ? 0 : 2;
 }
 C
-    x86_64-w64-mingw32-gcc -fexec-charset=GBK -O1 -o "$exe" "$src" || fail "could not build the helper"
+    i686-w64-mingw32-gcc -fexec-charset=GBK -O1 -o "$exe" "$src" || fail "could not build the helper"
   fi
   "$wine" "$exe" "$1" >/dev/null 2>&1
 }

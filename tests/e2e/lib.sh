@@ -14,6 +14,8 @@ export WINEPREFIX=${ZEMVAR_E2E_PREFIX:-$build/e2e/prefix-${ZEMVAR_WINEARCH:-win6
 source "$(dirname "${BASH_SOURCE[0]}")/../wine-desktop.sh"
 fail() {
   echo "[$test_name] FAILED: $*" >&2
+  [ -z "${DISPLAY:-}" ] || xwd -root -display "$DISPLAY" 2>/dev/null | convert xwd:- "$shots/FAILED-$test_name.png" 2>/dev/null &&
+    echo "  screen: $shots/FAILED-$test_name.png" >&2
   if [ -n "$zemvar_pid" ]; then
     zemvar_running && echo "  Zemvar is running" >&2 || echo "  Zemvar has ended" >&2
     sed 's/^/  out: /' "$work/zemvar.out" >&2 || true
@@ -113,17 +115,23 @@ settings_click() {
     seconds) xdotool mousemove --window "$w" 60 86 click 1 ;;
     ok) xdotool mousemove --window "$w" 206 139 click 1 ;;
   esac
-  sleep 0.2
 }
+# keys_to WINDOW KEY...: keys go to the X window that holds the input focus. Xvfb has no window manager
+# to hand it to a window that is shown again after a hide, so the test does, as a window manager would
+# on a click; X then delivers the keys after any click before them. (xdotool key --window would send the
+# release to a window that the press may already have closed.)
+keys_to() {
+  local w=$1; shift
+  timeout 10 xdotool windowfocus --sync "$w" || fail "window $w could not take the focus"
+  xdotool key "$@"
+}
+settings_keys() { keys_to "$(settings_window)" "$@"; }
 settings_type_seconds() {
-  local w
-  w=$(settings_window)
   settings_click seconds
-  xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
+  settings_keys End BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace BackSpace
   [ -z "$1" ] || xdotool type "$1"
 }
-# Keys go where a person's would: to the window under the pointer, which Wine has focused on the click.
-settings_key() { settings_click seconds; xdotool key "$1"; }
+settings_key() { settings_click seconds; settings_keys "$1"; }
 
 ini_value() { [ -f "$work/config.ini" ] && tr -d '\r' <"$work/config.ini" | sed -n "s/^$1=//p"; true; }
 run_value() { reg_value 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' Zemvar; }

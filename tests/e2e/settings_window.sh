@@ -15,7 +15,7 @@ shot settings-window
 settings_click autorun
 settings_type_seconds 45
 shot settings-typed
-xdotool key Return
+settings_keys Return
 wait_for 10 settings_hidden || fail "Enter did not hide the window"
 [ "$(ini_value AutoRun)" = 1 ] || fail "AutoRun not stored: $(cat "$work/config.ini")"
 [ "$(ini_value Seconds)" = 45 ] || fail "Seconds not stored: $(cat "$work/config.ini")"
