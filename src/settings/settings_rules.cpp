@@ -76,8 +76,9 @@ Settings LoadSettings(ProfileFile& profile, const std::string& modulePath) {
 }
 
 std::string DescribeSettings(const Settings& settings) {
-  return std::string(kAutoRunKey) + "=" + std::to_string(settings.autoRun) + " " + kSecondsKey + "=" +
-         std::to_string(settings.seconds);
+  char text[64];
+  std::snprintf(text, sizeof text, "%s=%d %s=%d", kAutoRunKey, settings.autoRun, kSecondsKey, settings.seconds);
+  return text;
 }
 
 bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modulePath, bool autoRunOn,

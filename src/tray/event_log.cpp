@@ -13,7 +13,11 @@ bool LogPathFor(const std::string& modulePath, std::string* path) {
 
 std::string StartEvent(const Settings& settings) { return "start " + DescribeSettings(settings); }
 
-std::string StatusEvent(int status) { return "status " + std::to_string(status) + " " + StatusText(status); }
+std::string StatusEvent(int status) {
+  char text[96];
+  std::snprintf(text, sizeof text, "status %d %s", status, StatusText(status));
+  return text;
+}
 
 std::string SettingsEvent(const Settings& settings) { return "settings " + DescribeSettings(settings); }
 
