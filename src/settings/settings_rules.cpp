@@ -9,18 +9,24 @@ namespace {
 constexpr char kSection[] = "Setup";
 constexpr char kAutoRunKey[] = "AutoRun";
 constexpr char kSecondsKey[] = "Seconds";
+constexpr char kLogKey[] = "Log";
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
-bool SettingsPathFor(const std::string& modulePath, std::string* path) {
+bool PathBesideModule(const std::string& modulePath, const char* name, std::string* path) {
   if (modulePath.empty() || modulePath.size() >= kMaxPathBuffer) return false;
   std::string result = modulePath.substr(0, modulePath.rfind('\\'));
-  result += "\\config.ini";
+  result += '\\';
+  result += name;
   if (result.size() >= kMaxPathBuffer) return false;
   *path = result;
   return true;
+}
+
+bool SettingsPathFor(const std::string& modulePath, std::string* path) {
+  return PathBesideModule(modulePath, "config.ini", path);
 }
 
 bool RunValueNameFor(const std::string& modulePath, std::string* name) {
@@ -65,7 +71,14 @@ Settings LoadSettings(ProfileFile& profile, const std::string& modulePath) {
   if (!SettingsPathFor(modulePath, &path)) return settings;
   if (profile.Read(path, kSection, kAutoRunKey, &value)) settings.autoRun = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
   if (profile.Read(path, kSection, kSecondsKey, &value)) settings.seconds = ParseDecimal(value.c_str());
+  if (profile.Read(path, kSection, kLogKey, &value)) settings.log = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
   return settings;
+}
+
+std::string DescribeSettings(const Settings& settings) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%s=%d %s=%d", kAutoRunKey, settings.autoRun, kSecondsKey, settings.seconds);
+  return text;
 }
 
 bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modulePath, bool autoRunOn,

@@ -12,8 +12,11 @@ constexpr std::size_t kMaxPathBuffer = 260;  // MAX_PATH, terminator included
 constexpr std::size_t kRunNameBuffer = 32;
 constexpr int kDefaultSeconds = 30;
 
-// "config.ini" beside the executable. False when the module path is unknown or the result would not fit in
-// a MAX_PATH buffer: then there is no settings file rather than one somewhere else.
+// A file of the given name beside the executable. False when the module path is unknown or the result would
+// not fit in a MAX_PATH buffer: then there is no such file rather than one somewhere else.
+bool PathBesideModule(const std::string& modulePath, const char* name, std::string* path);
+
+// "config.ini" beside the executable.
 bool SettingsPathFor(const std::string& modulePath, std::string* path);
 
 // The Run value's name: the executable's file name without its last extension. False when the file name
@@ -55,10 +58,14 @@ class RunKey {
 struct Settings {
   int autoRun = 0;  // 0 or 1
   int seconds = kDefaultSeconds;
+  int log = 0;  // 0 or 1; only a person editing config.ini turns it on
 };
 
-// Reads both settings; missing file or keys give off and 30. A stored "Seconds" is taken unchanged.
+// Reads the settings; missing file or keys give off, 30 and no log. A stored "Seconds" is taken unchanged.
 Settings LoadSettings(ProfileFile& profile, const std::string& modulePath);
+
+// The two values the settings window saves, as config.ini names them: "AutoRun=1 Seconds=45".
+std::string DescribeSettings(const Settings& settings);
 
 // Writes both keys, brings the Run value into line, and updates `settings`. Returns true when the interval
 // changed, so that the caller restarts its timer.

@@ -35,6 +35,7 @@ void TrayHostDialog::SaveSettings() {
     if (timerId_ != 0) seams_.killTimer(hwnd(), timerId_);
     StartTimer();
   }
+  log_.Write(SettingsEvent(settings_));
   ShowWindow(hwnd(), SW_HIDE);
 }
 

@@ -57,6 +57,8 @@ TrayHostDialog::TrayHostDialog(const Seams& seams)
   alertIcon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_ALERT));
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   settings_ = LoadSettings(*profile_, seams_.modulePath);
+  std::string logPath;
+  if (settings_.log && LogPathFor(seams_.modulePath, &logPath)) log_ = EventLog(logFiles_, clock_, logPath);
 }
 
 TrayHostDialog::~TrayHostDialog() {
@@ -82,6 +84,7 @@ BOOL TrayHostDialog::OnInitDialog() {
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(normalIcon_));
   SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(normalIcon_));
+  log_.Write(StartEvent(settings_));
   StartCheck();
   StartTimer();
   return TRUE;
@@ -113,7 +116,10 @@ INT_PTR TrayHostDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       if (OpensTrayMenu(wParam, lParam)) ShowTrayMenu();
       return TRUE;
     case kCheckDoneMessage:
-      if (!exiting_ && shown_.Accept(static_cast<int>(wParam))) UpdateTrayIcon(NIM_MODIFY);
+      if (!exiting_ && shown_.Accept(static_cast<int>(wParam))) {
+        UpdateTrayIcon(NIM_MODIFY);
+        log_.Write(StatusEvent(shown_.Get()));
+      }
       return TRUE;
     default:
       return ui::Dialog::HandleMessage(message, wParam, lParam);
@@ -143,6 +149,7 @@ bool TrayHostDialog::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 void TrayHostDialog::Exit() {
+  if (!exiting_) log_.Write(kExitEvent);
   exiting_ = true;
   if (timerId_ != 0) seams_.killTimer(hwnd(), timerId_);
   timerId_ = 0;

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "settings/settings_rules.h"
+#include "tray/event_log.h"
 #include "tray/tray_rules.h"
+#include "tray/win32_event_log.h"
 #include "ui/win32_dialog.h"
 
 namespace zemvar {
@@ -70,6 +72,9 @@ class TrayHostDialog : public ui::Dialog {
   HICON normalIcon_;
   HICON alertIcon_;
   UINT taskbarCreated_;
+  Win32LogFiles logFiles_;
+  Win32LocalClock clock_;
+  EventLog log_;  // off unless config.ini says Log=1
   bool exiting_ = false;
   bool placed_ = false;
 };

@@ -122,6 +122,13 @@ TEST(LoadSettings, TakesTheStoredValues) {
     profile.values[std::string(kIni) + "|Setup|Seconds"] = stored;
     EXPECT_EQ(expected, LoadSettings(profile, kExe).seconds) << stored;
   }
+  // The log is read like AutoRun: above 0 is on, and a number too large for an int is still above 0.
+  EXPECT_EQ(0, LoadSettings(profile, kExe).log);
+  for (auto [stored, expected] : std::vector<std::pair<const char*, int>>{
+           {"1", 1}, {"abc", 0}, {"-1", 0}, {"99999999999", 1}, {"0", 0}, {"", 0}}) {
+    profile.values[std::string(kIni) + "|Setup|Log"] = stored;
+    EXPECT_EQ(expected, LoadSettings(profile, kExe).log) << stored;
+  }
   // A path that does not fit reads nothing, rather than another file.
   EXPECT_EQ(30, LoadSettings(profile, "C:\\" + std::string(260, 'x') + "\\Zemvar.exe").seconds);
 }

@@ -232,7 +232,9 @@ class TrayHost : public ::testing::Test {
     CreateDirectoryA(dir.c_str(), nullptr);
     seams.modulePath = dir + "\\ZemvarHostTest.exe";
     ini = dir + "\\config.ini";
+    log = dir + "\\Zemvar.log";
     DeleteFileA(ini.c_str());
+    DeleteFileA(log.c_str());
     seams.check = ScriptedCheck;
     seams.notify = RecordNotify;
     seams.setTimer = RecordSetTimer;
@@ -242,6 +244,7 @@ class TrayHost : public ::testing::Test {
     WaitForIdleChecks();
     Pump(20);
     DeleteFileA(ini.c_str());
+    DeleteFileA(log.c_str());
     Win32RunKey key;
     if (key.Open()) key.Remove("ZemvarHostTest");
   }
@@ -250,7 +253,22 @@ class TrayHost : public ::testing::Test {
     for (auto& c : notifications) n += c.message == message;
     return n;
   }
-  std::string dir, ini;
+  // The events of the log's lines, without their times.
+  std::vector<std::string> LoggedEvents() const {
+    std::vector<std::string> events;
+    HANDLE file = CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return events;
+    char text[4096] = {};
+    DWORD read = 0;
+    ReadFile(file, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(file);
+    const std::string all(text, read);
+    for (std::size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      events.push_back(all.substr(start + 20, end - start - 20));
+    }
+    return events;
+  }
+  std::string dir, ini, log;
   TrayHostDialog::Seams seams;
 };
 
@@ -287,6 +305,8 @@ TEST_F(TrayHost, CreationAddsTheIconChecksAtOnceAndArmsTheTimer) {
   EXPECT_EQ(reinterpret_cast<LRESULT>(add.icon), SendMessageA(host.hwnd(), WM_GETICON, ICON_BIG, 0));
   EXPECT_EQ(reinterpret_cast<LRESULT>(add.icon), SendMessageA(host.hwnd(), WM_QUERYDRAGICON, 0, 0));
   host.Exit();
+  // Without Log=1 there is no log.
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(log.c_str()));
 }
 
 TEST_F(TrayHost, AStatusChangeReachesTheTrayOnceAndTheRebuiltTrayGetsTheIconBack) {
@@ -394,6 +414,33 @@ TEST_F(TrayHost, SettingsWindowSavesAppliesAndHides) {
   EXPECT_EQ(1, host.autoRun());
   EXPECT_TRUE(key.Has("ZemvarHostTest"));
   host.Exit();
+}
+
+TEST_F(TrayHost, WithTheLogOnItTellsTheStartEachChangeEachSaveAndExitButNoLateStatus) {
+  WritePrivateProfileStringA("Setup", "Log", "1", ini.c_str());
+  WritePrivateProfileStringA("Setup", "Seconds", "45", ini.c_str());
+  nextStatus = 4;
+  TrayHostDialog host(seams);
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  ASSERT_TRUE(PumpUntil([this] { return Count(NIM_MODIFY) == 1; }));
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  ASSERT_TRUE(PumpUntil([] { return checksRun.load() == 2 && !checkBusy.Busy(); }));
+  Pump(30);
+  nextStatus = 0;
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  ASSERT_TRUE(PumpUntil([this] { return Count(NIM_MODIFY) == 2; }));
+
+  SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+  SetDlgItemTextA(host.hwnd(), IDC_SECONDS, "060");
+  SendMessageA(host.hwnd(), WM_COMMAND, IDC_SAVE, 0);
+  host.Exit();
+  // A status that arrives once Exit has begun reaches neither the tray nor the log.
+  PostMessageA(host.hwnd(), kCheckDoneMessage, 6, 0);
+  Pump(30);
+  EXPECT_EQ(2, Count(NIM_MODIFY));
+  EXPECT_EQ((std::vector<std::string>{"start AutoRun=0 Seconds=45", "status 4 请插入3G无线网卡",
+                                      "status 0 G3随e行 Tessaline", "settings AutoRun=0 Seconds=60", "exit"}),
+            LoggedEvents());
 }
 
 // Exit while a check runs: the late worker's status must never reach the removed icon, and it must not need

@@ -1,0 +1,39 @@
+#include "tray/event_log.h"
+
+#include <cstdio>
+
+#include "tray/tray_rules.h"
+
+namespace zemvar {
+
+bool LogPathFor(const std::string& modulePath, std::string* path) {
+  std::string older;
+  return PathBesideModule(modulePath, "Zemvar.log.1", &older) && PathBesideModule(modulePath, "Zemvar.log", path);
+}
+
+std::string StartEvent(const Settings& settings) { return "start " + DescribeSettings(settings); }
+
+std::string StatusEvent(int status) {
+  char text[96];
+  std::snprintf(text, sizeof text, "status %d %s", status, StatusText(status));
+  return text;
+}
+
+std::string SettingsEvent(const Settings& settings) { return "settings " + DescribeSettings(settings); }
+
+void EventLog::Write(const std::string& event) {
+  if (!files_) return;
+  const LocalTime t = clock_->Now();
+  char time[64];
+  std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d ", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  const std::string line = time + event + "\r\n";
+  std::uint64_t size = 0;
+  if (files_->Size(path_, &size) && size + line.size() > kLogLimitBytes) {
+    // A file that cannot be moved aside takes no more lines: the bound holds before the log is complete.
+    if (!files_->Replace(path_, path_ + ".1")) return;
+  }
+  files_->Append(path_, line);
+}
+
+}  // namespace zemvar

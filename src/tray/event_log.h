@@ -1,0 +1,63 @@
+// The event log a user can turn on with Log=1: one line per event, appended to "Zemvar.log" beside
+// config.ini, and never more than two files of 256 KB.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "settings/settings_rules.h"
+
+namespace zemvar {
+
+constexpr std::uint64_t kLogLimitBytes = 256 * 1024;
+
+struct LocalTime {
+  int year, month, day, hour, minute, second;
+};
+
+class LocalClock {
+ public:
+  virtual ~LocalClock() = default;
+  virtual LocalTime Now() = 0;
+};
+
+// The log's files. Each call opens and closes what it needs, so that a crash loses at most one line.
+class LogFiles {
+ public:
+  virtual ~LogFiles() = default;
+  // False when there is no plain file of that name: absent, a folder, or unreadable.
+  virtual bool Size(const std::string& path, std::uint64_t* size) = 0;
+  // `from` takes the name `to`, replacing whatever had it.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Adds the bytes at the end, creating the file when there is none.
+  virtual bool Append(const std::string& path, const std::string& bytes) = 0;
+};
+
+// "Zemvar.log" beside the executable. False when it or its older file, "Zemvar.log.1", would not fit a
+// MAX_PATH buffer.
+bool LogPathFor(const std::string& modulePath, std::string* path);
+
+// What each event says after the time.
+std::string StartEvent(const Settings& settings);
+std::string StatusEvent(int status);
+std::string SettingsEvent(const Settings& settings);
+constexpr char kExitEvent[] = "exit";
+
+class EventLog {
+ public:
+  // Off: writes nothing and touches no file.
+  EventLog() = default;
+  EventLog(LogFiles& files, LocalClock& clock, const std::string& path)
+      : files_(&files), clock_(&clock), path_(path) {}
+
+  // "YYYY-MM-DD HH:MM:SS event", CRLF. A line that would take the file past the limit first moves it to
+  // "Zemvar.log.1". A line that cannot be written is lost without a word, as config.ini's would be.
+  void Write(const std::string& event);
+
+ private:
+  LogFiles* files_ = nullptr;
+  LocalClock* clock_ = nullptr;
+  std::string path_;
+};
+
+}  // namespace zemvar

@@ -1,0 +1,20 @@
+// The event log's seams over the file system and the local clock.
+#pragma once
+
+#include "tray/event_log.h"
+
+namespace zemvar {
+
+class Win32LogFiles : public LogFiles {
+ public:
+  bool Size(const std::string& path, std::uint64_t* size) override;
+  bool Replace(const std::string& from, const std::string& to) override;
+  bool Append(const std::string& path, const std::string& bytes) override;
+};
+
+class Win32LocalClock : public LocalClock {
+ public:
+  LocalTime Now() override;
+};
+
+}  // namespace zemvar

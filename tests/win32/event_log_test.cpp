@@ -1,0 +1,126 @@
+// The event log against real files under Wine: a line with the local time, the move to Zemvar.log.1, and
+// the files and folders that refuse a line.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tray/win32_event_log.h"
+
+namespace zemvar {
+namespace {
+
+std::string Contents(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<none>";
+  std::string text(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+  CloseHandle(file);
+  return text;
+}
+
+void Replace(const std::string& path, const std::string& text) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string Stamp(const SYSTEMTIME& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                t.wSecond);
+  return text;
+}
+
+class EventLogFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    dir = std::string(temp) + "zemvar log test";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    log = dir + "\\Zemvar.log";
+    older = log + ".1";
+    TearDown();
+  }
+  void TearDown() override {
+    DeleteFileA(log.c_str());
+    RemoveDirectoryA(log.c_str());
+    DeleteFileA(older.c_str());
+  }
+  std::string dir, log, older;
+  Win32LogFiles files;
+  Win32LocalClock clock;
+};
+
+TEST_F(EventLogFile, ARealFileGetsTheLocalTimeAndMovesAsideBeforeItPassesTheLimit) {
+  EventLog events(files, clock, log);
+  SYSTEMTIME before, after;
+  GetLocalTime(&before);
+  events.Write(StatusEvent(4));
+  GetLocalTime(&after);
+  const std::string text = Contents(log);
+  ASSERT_EQ(19 + std::string(" status 4 请插入3G无线网卡\r\n").size(), text.size()) << text;
+  EXPECT_EQ(" status 4 请插入3G无线网卡\r\n", text.substr(19));
+  // The stamp is the clock's reading in this very format, not another field of the system time.
+  EXPECT_LE(Stamp(before), text.substr(0, 19));
+  EXPECT_GE(Stamp(after), text.substr(0, 19));
+
+  // A file found over the limit at start goes aside whole at the first line, replacing the older one.
+  Replace(log, std::string(300 * 1024, 'x'));
+  Replace(older, "the run before last");
+  events.Write(kExitEvent);
+  EXPECT_EQ(300u * 1024, Contents(older).size());
+  const std::string exitLine = Contents(log);
+  EXPECT_EQ(" exit\r\n", exitLine.substr(19));
+
+  // Exactly at the limit still fits; the next line starts a fresh file.
+  Replace(log, std::string(kLogLimitBytes - exitLine.size(), 'y'));
+  events.Write(kExitEvent);
+  EXPECT_EQ(kLogLimitBytes, Contents(log).size());
+  events.Write(kExitEvent);
+  EXPECT_EQ(exitLine.size(), Contents(log).size());
+  EXPECT_EQ(kLogLimitBytes, Contents(older).size());
+}
+
+TEST_F(EventLogFile, AFolderOfItsNameALockedFileOrAReadOnlyFolderLosesTheLineAndNothingElse) {
+  EventLog events(files, clock, log);
+  ASSERT_TRUE(CreateDirectoryA(log.c_str(), nullptr));
+  events.Write(kExitEvent);
+  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY), GetFileAttributesA(log.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ("<none>", Contents(older));
+  RemoveDirectoryA(log.c_str());
+
+  // Another program holds the file, unshared: neither a line nor the move aside gets through.
+  for (const std::string& held : {std::string("held\r\n"), std::string(kLogLimitBytes, 'h')}) {
+    Replace(log, held);
+    HANDLE lock = CreateFileA(log.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    events.Write(StatusEvent(2));
+    CloseHandle(lock);
+    EXPECT_EQ(held, Contents(log));
+    EXPECT_EQ("<none>", Contents(older));
+  }
+  // Let go, it takes lines again.
+  events.Write(kExitEvent);
+  EXPECT_EQ(kLogLimitBytes, Contents(older).size());
+  EXPECT_EQ(" exit\r\n", Contents(log).substr(19));
+
+  // Wine run by root would write into a folder of mode 555; sysfs refuses new files to everyone, and Wine
+  // answers access denied, as Windows does in a folder the user may not write to.
+  const std::string readOnly = "Z:\\sys\\Zemvar.log";
+  HANDLE probe = CreateFileA("Z:\\sys\\zemvar-probe", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_EQ(INVALID_HANDLE_VALUE, probe);
+  EventLog refused(files, clock, readOnly);
+  refused.Write(StatusEvent(0));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(readOnly.c_str()));
+}
+
+}  // namespace
+}  // namespace zemvar
