@@ -8,7 +8,8 @@
 # The Windows shape comes from ZEMVAR_WINEARCH: win64 (the default: a 32-bit program runs as under WoW64,
 # as on most users' PCs) or win32 (a 32-bit Windows, where every process is 32-bit).
 #
-# Functions: wine_route, wine_loader_for PROGRAM, wine_prefix_ready, pe_machine FILE, wine_route_line.
+# Functions: wine_route, wine_loader_for PROGRAM, wine_prefix_ready, pe_machine FILE, wine_route_line,
+# xvfb_start.
 # Each fails loudly with the reason; nothing here falls back to another build or another route.
 
 zemvar_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -105,6 +106,25 @@ wine_loader_for() {
   else
     echo "$ZEMVAR_WINE32"
   fi
+}
+
+# xvfb_start: a virtual display whose number Xvfb picks itself, by its lock file, so that runs side by side
+# never share one (one would die with the other). Sets xvfb_pid and exports DISPLAY.
+xvfb_start() {
+  local number
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local _
+  for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+  if [ -s "$number" ]; then
+    export DISPLAY=":$(tr -dc 0-9 <"$number")"
+  else
+    kill "$xvfb_pid" 2>/dev/null
+    xvfb_pid=
+  fi
+  rm -f "$number"
+  [ -n "$xvfb_pid" ] || { echo "wine: Xvfb did not start" >&2; return 1; }
 }
 
 # Creates $WINEPREFIX in the chosen shape on first use, with Wine told not to wait on a window manager

@@ -37,15 +37,9 @@ if [ -z "${DISPLAY:-}" ]; then
   if [ -f "$state/display" ] && kill -0 "$(cat "$state/display.pid" 2>/dev/null)" 2>/dev/null; then
     DISPLAY=$(cat "$state/display")
   else
-    for n in $(seq 90 140); do
-      { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      echo $! >"$state/display.pid"
-      for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-      echo ":$n" >"$state/display"
-      DISPLAY=":$n"
-      break
-    done
+    xvfb_start || exit 1
+    echo "$xvfb_pid" >"$state/display.pid"
+    echo "$DISPLAY" >"$state/display"
   fi
   flock -u 8
   exec 8>&-

@@ -23,20 +23,7 @@ wait_for() {
   done
 }
 
-# start_xvfb FIRST LAST: an Xvfb on the first free display number in the range.
-start_xvfb() {
-  local n
-  for n in $(seq "$1" "$2"); do
-    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    wait_for 10 xdpyinfo >/dev/null 2>&1 && return
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  done
-  fail "no free X display"
-}
+start_xvfb() { xvfb_start && wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "no X display"; }
 
 create_prefix_once() { wine_prefix_ready || fail "the $ZEMVAR_WINEARCH prefix $WINEPREFIX could not be made"; }
 

@@ -32,7 +32,7 @@ trap cleanup EXIT
 
 start_display() {
   if [ -n "${ZEMVAR_E2E_DISPLAY:-}" ]; then export DISPLAY=$ZEMVAR_E2E_DISPLAY; return; fi
-  start_xvfb 150 220
+  start_xvfb
 }
 
 prepare_prefix() {

@@ -75,5 +75,5 @@ choose_exit() {
   xdotool mousemove --window "$m" 30 $((height - 12)) click 1
 }
 
-start_xvfb 221 299
+start_xvfb
 prepare_prefix
