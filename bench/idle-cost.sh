@@ -10,8 +10,8 @@ source "$(dirname "$0")/lib.sh"
 windows_build "$build" "$bench_arch" Zemvar dialer-sim
 span=${1:-600}
 export ZEMVAR_SOAK_PREFIX=$PWD/$build/bench-idle/prefix-win64
-test_name=idle-cost
-source tests/soak/lib.sh "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/dialer-sim.exe" "$build"
+test_name=idle-cost run_kind=soak
+source tests/lib.sh "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/dialer-sim.exe" "$build"
 
 hz=$(getconf CLK_TCK)
 # cpu_ticks PID: user + system time in clock ticks (fields 14 and 15, after the command in brackets).

@@ -21,8 +21,8 @@ export ZEMVAR_SHOTS=$top/build/demo/shots ZEMVAR_E2E_PREFIX=$build/demo-prefix-w
 mkdir -p "$ZEMVAR_SHOTS"
 set -- "$build/src/app/Zemvar.exe" "$build/tools/dialer-sim/dialer-sim.exe" "$build"
 # The test helpers give us a display, the prefix, and the tray driven like a person would.
-source tests/e2e/lib.sh
-test_name=demo
+test_name=demo run_kind=e2e
+source tests/lib.sh
 
 log "Wine display $DISPLAY, prefix $WINEPREFIX"
 register_simulator --detect-for 2000
@@ -44,6 +44,7 @@ choose settings
 wait_for 10 settings_shown || fail "the settings window did not open"
 shot demo-4-settings-window
 settings_key Escape
+wait_for 10 settings_hidden || fail "Escape did not hide the settings window"
 
 if [ -n "$own_display" ]; then
   log "Zemvar keeps running: click its icon in the \"Wine System Tray\" window and pick 退出(E) to end it."

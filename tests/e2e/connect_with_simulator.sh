@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # With the simulator entered as the installed dialer, the tool starts it and has it connect.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 register_simulator --detect-for 1500
 start_zemvar

@@ -2,7 +2,7 @@
 # The log a user turns on with Log=1. Against the simulator, first missing from the registry and then entered
 # as the installed dialer, it tells the start, status 1, status 0 and Exit, in that order, in the tooltips'
 # code page. The same run without Log=1 leaves no file and changes none.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 config=$'[Setup]\r\nAutoRun=0\r\nSeconds=2\r\n'
 

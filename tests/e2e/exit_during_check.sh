@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Exit while a check waits for a dialer that never shows its windows: the icon goes and the process ends
 # at once, every time.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 register_simulator --no-panel --no-main --no-detect
 for round in 1 2 3; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Offline, the tool starts the dialer, waits for its device detection to come and go, and then presses the
 # panel's connect control itself.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 register_simulator --detect-for 1500
 network_down

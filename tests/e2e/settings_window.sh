@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The settings window: Enter (and OK) stores and applies, Escape and the close box store nothing, reopening shows
 # the stored values, and the Run value follows the check box.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 start_zemvar
 wait_for 30 tray_shown || fail "the tray icon did not appear"

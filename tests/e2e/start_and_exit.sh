@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The icon appears, a second copy ends at once and silently, Exit removes the icon and ends the process.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 start_zemvar
 wait_for 30 tray_shown || fail "the tray icon did not appear"

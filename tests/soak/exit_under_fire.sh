@@ -5,7 +5,7 @@
 # Usage: exit_under_fire.sh ZEMVAR_EXE SIM_EXE BUILD_DIR N
 test_name=${ZEMVAR_SOAK_NAME:-exit_under_fire}
 rounds=${4:?usage: exit_under_fire.sh ZEMVAR_EXE SIM_EXE BUILD_DIR N}
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 register_simulator --panel-at 5000 --no-detect
 write_config 30

@@ -24,7 +24,7 @@ for ((i = 0; i < ${#rest[@]}; i += 2)); do
     *) echo "unknown option ${rest[i]}" >&2; exit 2 ;;
   esac
 done
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../lib.sh"
 
 # Windows of comparison: the baseline once the first check (which starts the dialer) is long over,
 # the end over the last stretch of the run.
