@@ -105,13 +105,6 @@ wine_loader_for() {
   fi
 }
 
-# Wine draws the caption buttons in Marlett, from fonts-wine. Debian's Wine does not look in that package's
-# folder, only in the prefix's Fonts folder; without a copy there the buttons show as the letters "0 1 r".
-wine_caption_font() {
-  local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
-  [ ! -f "$marlett" ] || [ -f "$fonts/marlett.ttf" ] || cp "$marlett" "$fonts/"
-}
-
 # Creates $WINEPREFIX in the chosen shape on first use, with Wine told not to wait on a window manager
 # we do not have; a half-made prefix from an interrupted run is made again.
 wine_prefix_ready() {
@@ -144,4 +137,11 @@ wine_prefix_ready() {
   flock -u "$lock_fd"
   exec {lock_fd}>&-
   [ -f "$WINEPREFIX/.zemvar-ready" ]
+}
+
+# Wine draws the caption buttons in Marlett, from fonts-wine. Debian's Wine does not look in that package's
+# folder, only in the prefix's Fonts folder; without a copy there the buttons show as the letters "0 1 r".
+wine_caption_font() {
+  local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+  [ ! -f "$marlett" ] || [ -f "$fonts/marlett.ttf" ] || cp "$marlett" "$fonts/"
 }
