@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo: builds Zemvar and the dialer simulator, enters the simulator as the installed dialer in a
 # private Wine prefix, and starts Zemvar on a virtual display (or on yours when DISPLAY is set). Zemvar
-# starts the "dialer" and presses its connect control; the screenshots of the tray, its menu, the
-# settings window and the tray's tooltip are left in build/demo/shots/, each with a NAME.area file giving
+# starts the "dialer" and presses its connect control; the screenshots of the tray, its tooltip, its
+# menu and the settings window are left in build/demo/shots/, each with a NAME.area file giving
 # where the windows it shows lie (tools/guide-shots.sh cuts the guide's pictures from them).
 # With your own DISPLAY the tool keeps running until you pick Exit from its tray menu; on the virtual
 # display the demo ends it after the screenshots.
@@ -60,23 +60,25 @@ log "the simulator's journal:"
 tr -d '\r' <"$journal" | sed 's/^/    /'
 shot demo-2-connected
 shown_at demo-2-connected $(xdotool search --onlyvisible --classname dialer-sim.exe)
-open_menu 1
-shot demo-3-tray-menu
-shown_at demo-3-tray-menu "$(tray_window)" $(untitled zemvar.exe)
-choose settings
-wait_for 10 settings_shown || fail "the settings window did not open"
-shot demo-4-settings-window
-shown_at demo-4-settings-window "$(settings_window)"
-settings_key Escape
-wait_for 10 settings_hidden || fail "Escape did not hide the settings window"
-# The pointer resting on the icon shows the status as the tooltip.
-xdotool mousemove --window "$(tray_window)" $(icon_point "$(tray_window)")
+# The pointer resting on the icon (the first in Wine's tray window, below its caption) shows the status.
+# The tray window comes to the top first, as a click would bring it, so that no dialer window covers it.
+tray=$(tray_window)
+xdotool windowraise "$tray"
+height=$(xdotool getwindowgeometry --shell "$tray" | sed -n 's/^HEIGHT=//p')
+xdotool mousemove --window "$tray" 12 $((height - 13))
 sleep 0.5
 xdotool mousemove_relative 1 0
 wait_for 10 tooltip_shown || fail "no tooltip over the tray icon"
-tooltip=$(untitled explorer.exe)
-shot demo-5-tooltip
-shown_at demo-5-tooltip "$(tray_window)" $tooltip
+shot demo-3-tooltip
+shown_at demo-3-tooltip "$tray" $(untitled explorer.exe)
+open_menu 1
+shot demo-4-tray-menu
+shown_at demo-4-tray-menu "$tray" $(untitled zemvar.exe)
+choose settings
+wait_for 10 settings_shown || fail "the settings window did not open"
+shot demo-5-settings-window
+shown_at demo-5-settings-window "$(settings_window)"
+settings_key Escape
 
 if [ -n "$own_display" ]; then
   log "Zemvar keeps running: click its icon in the \"Wine System Tray\" window and pick 退出(E) to end it."
@@ -86,4 +88,4 @@ else
   choose exit
   wait_for 10 zemvar_ended || fail "Exit did not end Zemvar"
 fi
-log "screenshots: $ZEMVAR_SHOTS/demo-{1-tray,2-connected,3-tray-menu,4-settings-window,5-tooltip}.png"
+log "screenshots: $ZEMVAR_SHOTS/demo-{1-tray,2-connected,3-tooltip,4-tray-menu,5-settings-window}.png"

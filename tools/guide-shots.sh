@@ -31,9 +31,9 @@ picture() {
   save -size "$((x1 - x0))x$((y1 - y0))" xc:white "${windows[@]}" +dither -colors 64 "$images/$2.png"
 }
 
-picture demo-5-tooltip tray-tooltip
-picture demo-3-tray-menu tray-menu
-picture demo-4-settings-window settings-window
+picture demo-3-tooltip tray-tooltip
+picture demo-4-tray-menu tray-menu
+picture demo-5-settings-window settings-window
 picture demo-2-connected simulator
 # The first image of each icon is its 32 x 32 one.
 for icon in normal alert; do
