@@ -132,7 +132,7 @@ xvfb_start() {
 wine_prefix_ready() {
   wine_route || return 1
   [ -n "${WINEPREFIX:-}" ] || { echo "wine: no WINEPREFIX" >&2; return 1; }
-  [ -f "$WINEPREFIX/.zemvar-ready" ] && return 0
+  [ -f "$WINEPREFIX/.zemvar-ready" ] && { wine_caption_font; return 0; }
   mkdir -p "$(dirname "$WINEPREFIX")"
   local lock_fd ok=1 loader
   exec {lock_fd}>"$WINEPREFIX.boot-lock"
@@ -150,6 +150,7 @@ wine_prefix_ready() {
     if [ "$ZEMVAR_WINEARCH" = win64 ]; then [ -f "$system/syswow64/kernel32.dll" ] || ok=0
     else [ ! -e "$system/syswow64" ] || ok=0; fi
     if [ $ok = 1 ]; then
+      wine_caption_font
       touch "$WINEPREFIX/.zemvar-ready"
     else
       echo "wine: creating the $ZEMVAR_WINEARCH prefix $WINEPREFIX failed" >&2
@@ -158,4 +159,11 @@ wine_prefix_ready() {
   flock -u "$lock_fd"
   exec {lock_fd}>&-
   [ -f "$WINEPREFIX/.zemvar-ready" ]
+}
+
+# Wine draws the caption buttons in Marlett, from fonts-wine. Debian's Wine does not look in that package's
+# folder, only in the prefix's Fonts folder; without a copy there the buttons show as the letters "0 1 r".
+wine_caption_font() {
+  local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+  [ ! -f "$marlett" ] || [ -f "$fonts/marlett.ttf" ] || cp "$marlett" "$fonts/"
 }

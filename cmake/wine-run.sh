@@ -3,7 +3,7 @@
 # prefix (win64 unless ZEMVAR_WINEARCH=win32), on the display given or on an Xvfb of our own.
 # Usage: wine-run.sh PROGRAM[.exe] [ARGS...]
 # WINEPREFIX names the prefix; by default it lives in the state folder, ZEMVAR_WINE_ROOT/wine, where
-# ZEMVAR_WINE_ROOT is by default the build tree that holds the program.
+# ZEMVAR_WINE_ROOT is by default the build tree that holds the program, else this checkout's build/.
 # ZEMVAR_WINE_LOG names a file that gets one line per program started: its PE machine, route and shape.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -20,9 +20,10 @@ state_folder() {
   elif [ -f "$1" ]; then
     root=$(cd "$(dirname "$1")" && pwd)
     while [ ! -f "$root/CMakeCache.txt" ] && [ "$root" != / ]; do root=$(dirname "$root"); done
-    [ "$root" = / ] && root=$PWD
+    [ "$root" = / ] && root=$zemvar_top/build
   else
-    root=$PWD
+    # Never the current folder: run from a source tree, the state would land among its files.
+    root=$zemvar_top/build
   fi
   mkdir -p "$root/wine"
   echo "$root/wine"

@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
 # The release a user copies: one 32-bit file of at most 300 KB that loads on Windows XP SP3 and later and
-# needs no DLL beyond the system's own.
-# Usage: check-release.sh Zemvar.exe OBJDUMP
+# needs no DLL beyond the system's own; beside it the simulator, the guide and the zip of the version that
+# res/version.h names, all listed in a SHA256SUMS that checks; the manifest names the same version.
+# Usage: check-release.sh DIST OBJDUMP SOURCE_DIR
 set -uo pipefail
-exe=$1 objdump=$2
+dist=$1 objdump=$2 src=$3
+exe=$dist/Zemvar.exe
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
+
+number() { sed -n "s/^#define ZEMVAR_VERSION_$1 \\([0-9][0-9]*\\)\$/\\1/p" "$src/res/version.h"; }
+version=$(number MAJOR).$(number MINOR)
+echo "version: $version"
+files=$(cd "$dist" && LC_ALL=C ls | tr '\n' ' ')
+[ "$files" = "SHA256SUMS Zemvar-$version.zip Zemvar.exe dialer-sim.exe guide.html " ] ||
+  bad "the release holds $files"
+(cd "$dist" && sha256sum --strict -c SHA256SUMS) || bad "SHA256SUMS does not check"
+grep -qF "name=\"Quenbri.Zemvar\" version=\"$version.0.0\"" "$src/res/Zemvar.manifest" ||
+  bad "res/Zemvar.manifest does not name version $version.0.0"
 
 size=$(stat -c %s "$exe")
 echo "size: $size bytes"
