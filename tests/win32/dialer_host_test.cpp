@@ -147,11 +147,48 @@ TEST(Win32Launcher, MissingProgramIsAFailedStart) {
   EXPECT_LE(launcher.Launch("C:\\no such folder\\eWalk.exe"), 31u);
 }
 
-TEST(Win32Network, AsksSensapi) {
-  // Wine's IsNetworkAlive always answers alive: a true here shows that the function was found and
-  // called (a missing sensapi.dll counts as down). Network-down roads are tested through the seam.
+// Wine prefers its own sensapi.dll to another of that name unless told otherwise; this tells it, for this
+// test's loads. Windows reads no such key.
+class NativeSensapiFirst {
+ public:
+  NativeSensapiFirst() {
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    ::RegSetValueExA(key_, "sensapi", 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+  }
+  ~NativeSensapiFirst() {
+    if (!key_) return;
+    ::RegDeleteValueA(key_, "sensapi");
+    ::RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+TEST(Win32Network, AnswersWhatSensapiSays) {
+  // Wine's own IsNetworkAlive always answers alive. The stand-in the build puts beside the tests answers
+  // what ZEMVAR_NETWORK says; loaded first, it is the sensapi.dll the product's load finds.
+  char self[MAX_PATH];
+  ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+  std::string standIn = self;
+  standIn = standIn.substr(0, standIn.find_last_of('\\') + 1) + "fake-sensapi\\sensapi.dll";
+  HMODULE fake;
+  {
+    NativeSensapiFirst order;
+    fake = ::LoadLibraryA(standIn.c_str());
+  }
+  ASSERT_NE(nullptr, fake) << standIn;
+  ASSERT_EQ(fake, ::GetModuleHandleA("sensapi.dll")) << "another sensapi.dll was loaded first";
+  ASSERT_NE(nullptr, ::GetProcAddress(fake, "IsNetworkAlive"));
+
   Win32Network network;
-  EXPECT_TRUE(network.IsAlive());
+  ::SetEnvironmentVariableA("ZEMVAR_NETWORK", "down");
+  EXPECT_FALSE(network.IsAlive());
+  ::SetEnvironmentVariableA("ZEMVAR_NETWORK", nullptr);
   EXPECT_TRUE(network.IsAlive());
 }
 
