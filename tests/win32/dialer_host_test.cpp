@@ -1,5 +1,6 @@
 // The dialer's install record in the real registry, real process starts, and the network seam.
 #include <windows.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,16 @@ void DeleteSubkey(const char* parentPath, const char* name, REGSAM view) {
     ::RegDeleteKeyA(parent, name);
     ::RegCloseKey(parent);
   }
+}
+
+// How many handles hold an object open, all processes together; 0 when the system cannot tell.
+ULONG HandlesOn(HANDLE object) {
+  using QueryObject = LONG(NTAPI*)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryObject>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryObject")));
+  PUBLIC_OBJECT_BASIC_INFORMATION info{};
+  if (!query || query(object, ObjectBasicInformation, &info, sizeof info, nullptr) != 0) return 0;
+  return info.HandleCount;
 }
 
 class InstallRecord : public ::testing::Test {
@@ -64,8 +75,11 @@ TEST_F(InstallRecord, ReadsTheDialersKeyInThe32BitView) {
   SetString("ExeName", "G3随e行.exe");
   ASSERT_TRUE(Locate());
   EXPECT_STREQ("C:\\Program Files (x86)\\China Mobile\\G3随e行\\G3随e行.exe", path);
-  // Repeated lookups open and close the key each time.
+  // Repeated lookups open and close the key each time: they leave no more handles on it than it had.
+  const ULONG before = HandlesOn(key_);
+  ASSERT_GT(before, 0u);
   for (int i = 0; i < 200; ++i) ASSERT_TRUE(Locate());
+  EXPECT_EQ(before, HandlesOn(key_)) << "the lookups left handles on the key";
   EXPECT_FALSE(registry.Query("ExePath", nullptr, path, nullptr));  // closed after the lookup
 }
 
