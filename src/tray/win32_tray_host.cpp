@@ -171,7 +171,7 @@ void TrayHostDialog::UpdateTrayIcon(DWORD message) {
 
 void TrayHostDialog::StartCheck() {
   auto* order = new WorkerOrder{hwnd(), seams_.check, seams_.checkContext};
-  HANDLE thread = CreateThread(nullptr, 0, CheckWorker, order, 0, nullptr);
+  HANDLE thread = seams_.createThread(nullptr, 0, CheckWorker, order, 0, nullptr);
   if (thread) {
     CloseHandle(thread);
   } else {

@@ -27,6 +27,8 @@ class TrayHostDialog : public ui::Dialog {
     BOOL(WINAPI* notify)(DWORD, PNOTIFYICONDATAA) = Shell_NotifyIconA;
     UINT_PTR(WINAPI* setTimer)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer;
     BOOL(WINAPI* killTimer)(HWND, UINT_PTR) = KillTimer;
+    HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
+                                 LPDWORD) = CreateThread;
     ProfileFile* profile = nullptr;  // none: the real files and registry
     RunKey* runKey = nullptr;
     std::string modulePath;  // empty: the running executable's

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <map>
 #include <vector>
@@ -108,12 +107,10 @@ TEST_F(ConnectionCheck, LauncherResultOf31OrLessIsAFailedStart) {
 TEST_F(ConnectionCheck, DialerThatNeverShowsItsPanelGives3After601Seconds) {
   // Only the main window comes up: the panel search never succeeds.
   events[5] = [this] { AddMain(); };
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(StatusDialerNotStarted, RunConnectionCheck(env));
-  const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(601u, pauses.taken.size());
   EXPECT_EQ(601u, Count(1000));
-  EXPECT_LT(elapsed, std::chrono::seconds(2));
+  EXPECT_EQ(601000u, pauses.total) << "the check's own time, as it waits on Windows";
   EXPECT_TRUE(desktop.posts.empty());
 }
 

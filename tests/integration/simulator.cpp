@@ -91,7 +91,12 @@ bool Simulator::WriteArgs(const std::string& args) {
   return ok;
 }
 
-bool Simulator::Start(const std::string& args) {
+Simulator::~Simulator() {
+  Stop();
+  if (process_) CloseHandle(process_);
+}
+
+bool Simulator::Launch(const std::string& args) {
   std::string commandLine = "\"" + folder_ + "dialer-sim.exe\" " + args;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -101,9 +106,12 @@ bool Simulator::Start(const std::string& args) {
     return false;
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return Sync();
+  if (process_) CloseHandle(process_);
+  process_ = process.hProcess;
+  return true;
 }
+
+bool Simulator::Start(const std::string& args) { return Launch(args) && Sync(); }
 
 DWORD Simulator::Pid() const {
   for (const std::string& line : Journal()) {
@@ -166,6 +174,8 @@ std::vector<std::string> Simulator::Actions() const {
 }
 
 bool Simulator::WaitForExit(DWORD timeoutMs) const {
+  // Our own handle keeps an ended program's object, which its number alone would no longer find.
+  if (process_) return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, Pid());
   if (!process) return false;
   const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;

@@ -14,7 +14,7 @@ class Simulator {
  public:
   // Prepares "<test folder>\sim work\<name>\" (the space is on purpose) with a fresh copy of the program.
   explicit Simulator(const std::string& name);
-  ~Simulator() { Stop(); }
+  ~Simulator();
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
 
@@ -23,7 +23,9 @@ class Simulator {
 
   // Options for a start by someone else (the check), read from "dialer-sim.args".
   bool WriteArgs(const std::string& args);
-  // Starts the program with the options and waits until every window due at once is shown.
+  // Starts the program with the options.
+  bool Launch(const std::string& args);
+  // Launches it and waits until every window due at once is shown.
   bool Start(const std::string& args);
   // Waits until the program has handled everything posted to it so far.
   bool Sync();
@@ -32,7 +34,7 @@ class Simulator {
   std::vector<std::string> Journal() const;
   // The clicks and commands the program received, in order.
   std::vector<std::string> Actions() const;
-  // Waits until the program has ended by itself.
+  // Waits until the program has ended by itself, whether or not it was still there when asked.
   bool WaitForExit(DWORD timeoutMs) const;
   // The program's main window or panel.
   HWND Window() const;
@@ -44,6 +46,7 @@ class Simulator {
 
   std::string folder_;
   bool ready_ = false;
+  HANDLE process_ = nullptr;  // the program this object launched
 };
 
 // HKLM\SOFTWARE\China Mobile\eWalk in the 32-bit view, as the dialer's installer leaves it.

@@ -1,5 +1,6 @@
 // The dialer's install record in the real registry, real process starts, and the network seam.
 #include <windows.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,16 @@ void DeleteSubkey(const char* parentPath, const char* name, REGSAM view) {
     ::RegDeleteKeyA(parent, name);
     ::RegCloseKey(parent);
   }
+}
+
+// How many handles hold an object open, all processes together; 0 when the system cannot tell.
+ULONG HandlesOn(HANDLE object) {
+  using QueryObject = LONG(NTAPI*)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<QueryObject>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryObject")));
+  PUBLIC_OBJECT_BASIC_INFORMATION info{};
+  if (!query || query(object, ObjectBasicInformation, &info, sizeof info, nullptr) != 0) return 0;
+  return info.HandleCount;
 }
 
 class InstallRecord : public ::testing::Test {
@@ -64,8 +75,11 @@ TEST_F(InstallRecord, ReadsTheDialersKeyInThe32BitView) {
   SetString("ExeName", "G3随e行.exe");
   ASSERT_TRUE(Locate());
   EXPECT_STREQ("C:\\Program Files (x86)\\China Mobile\\G3随e行\\G3随e行.exe", path);
-  // Repeated lookups open and close the key each time.
+  // Repeated lookups open and close the key each time: they leave no more handles on it than it had.
+  const ULONG before = HandlesOn(key_);
+  ASSERT_GT(before, 0u);
   for (int i = 0; i < 200; ++i) ASSERT_TRUE(Locate());
+  EXPECT_EQ(before, HandlesOn(key_)) << "the lookups left handles on the key";
   EXPECT_FALSE(registry.Query("ExePath", nullptr, path, nullptr));  // closed after the lookup
 }
 
@@ -147,11 +161,48 @@ TEST(Win32Launcher, MissingProgramIsAFailedStart) {
   EXPECT_LE(launcher.Launch("C:\\no such folder\\eWalk.exe"), 31u);
 }
 
-TEST(Win32Network, AsksSensapi) {
-  // Wine's IsNetworkAlive always answers alive: a true here shows that the function was found and
-  // called (a missing sensapi.dll counts as down). Network-down roads are tested through the seam.
+// Wine prefers its own sensapi.dll to another of that name unless told otherwise; this tells it, for this
+// test's loads. Windows reads no such key.
+class NativeSensapiFirst {
+ public:
+  NativeSensapiFirst() {
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    ::RegSetValueExA(key_, "sensapi", 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
+  }
+  ~NativeSensapiFirst() {
+    if (!key_) return;
+    ::RegDeleteValueA(key_, "sensapi");
+    ::RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+TEST(Win32Network, AnswersWhatSensapiSays) {
+  // Wine's own IsNetworkAlive always answers alive. The stand-in the build puts beside the tests answers
+  // what ZEMVAR_NETWORK says; loaded first, it is the sensapi.dll the product's load finds.
+  char self[MAX_PATH];
+  ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+  std::string standIn = self;
+  standIn = standIn.substr(0, standIn.find_last_of('\\') + 1) + "fake-sensapi\\sensapi.dll";
+  HMODULE fake;
+  {
+    NativeSensapiFirst order;
+    fake = ::LoadLibraryA(standIn.c_str());
+  }
+  ASSERT_NE(nullptr, fake) << standIn;
+  ASSERT_EQ(fake, ::GetModuleHandleA("sensapi.dll")) << "another sensapi.dll was loaded first";
+  ASSERT_NE(nullptr, ::GetProcAddress(fake, "IsNetworkAlive"));
+
   Win32Network network;
-  EXPECT_TRUE(network.IsAlive());
+  ::SetEnvironmentVariableA("ZEMVAR_NETWORK", "down");
+  EXPECT_FALSE(network.IsAlive());
+  ::SetEnvironmentVariableA("ZEMVAR_NETWORK", nullptr);
   EXPECT_TRUE(network.IsAlive());
 }
 

@@ -200,6 +200,15 @@ BOOL WINAPI RecordKillTimer(HWND window, UINT_PTR id) {
   return KillTimer(window, id);
 }
 
+// Counted as the host asks for each worker, before the worker runs.
+std::atomic<int> workersStarted{0};
+
+HANDLE WINAPI RecordCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                                 LPVOID parameter, DWORD flags, LPDWORD id) {
+  ++workersStarted;
+  return CreateThread(security, stack, start, parameter, flags, id);
+}
+
 std::atomic<int> nextStatus{0};
 std::atomic<int> checkMs{0};
 std::atomic<int> checksRun{0};
@@ -226,6 +235,7 @@ class TrayHost : public ::testing::Test {
     nextStatus = 0;
     checkMs = 0;
     checksRun = 0;
+    workersStarted = 0;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     dir = std::string(temp) + "zemvar_host_test";
@@ -239,6 +249,7 @@ class TrayHost : public ::testing::Test {
     seams.notify = RecordNotify;
     seams.setTimer = RecordSetTimer;
     seams.killTimer = RecordKillTimer;
+    seams.createThread = RecordCreateThread;
   }
   void TearDown() override {
     WaitForIdleChecks();
@@ -339,11 +350,13 @@ TEST_F(TrayHost, AStatusChangeReachesTheTrayOnceAndTheRebuiltTrayGetsTheIconBack
   EXPECT_EQ("未发现“G3随e行”主窗口", notifications.back().tip);
   EXPECT_EQ(7u, notifications.back().flags);
 
-  // A tick with another id starts nothing.
-  const int before = checksRun;
+  // A tick with another id starts no worker: a worker is asked for before the tick's handling returns.
+  const int before = workersStarted;
   SendMessageA(host.hwnd(), WM_TIMER, 77, 0);
-  Pump(50);
-  EXPECT_EQ(before, checksRun.load());
+  EXPECT_EQ(before, workersStarted.load());
+  const int afterForeignTick = workersStarted;
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  EXPECT_EQ(afterForeignTick + 1, workersStarted.load()) << "a tick of the host's own timer is counted";
 
   host.Exit();
   EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), notifications.back().message);
