@@ -147,12 +147,12 @@ in_prefix() {
 # A crash: winedbg started in our prefix (it shows Wine's crash dialog).
 crash_handler_running() { [ -n "$(in_prefix winedbg)" ]; }
 
-tray_window() { xdotool search --onlyvisible --name '^Wine System Tray' 2>/dev/null | head -1; }
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray' 2>/dev/null | head -1 || true; }
 tray_shown() { [ -n "$(tray_window)" ]; }
 tray_gone() { [ -z "$(tray_window)" ]; }
 
 # The open tray menu: a visible window of our process with no name (the host stays hidden).
-menu_window() { xdotool search --onlyvisible --classname '^zemvar\.exe$' 2>/dev/null | head -1; }
+menu_window() { xdotool search --onlyvisible --classname '^zemvar\.exe$' 2>/dev/null | head -1 || true; }
 menu_open() { [ -n "$(menu_window)" ]; }
 
 window_height() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p'; }
@@ -207,10 +207,10 @@ shot() {
 keys_to() {
   local w=$1; shift
   timeout 10 xdotool windowfocus --sync "$w" || fail "window $w could not take the focus"
-  xdotool key "$@"
+  xdotool key "$@" || fail "the keys $* did not reach window $w"
 }
 
-settings_window() { xdotool search --onlyvisible --name 'Tessaline' 2>/dev/null | head -1; }
+settings_window() { xdotool search --onlyvisible --name 'Tessaline' 2>/dev/null | head -1 || true; }
 settings_shown() { [ -n "$(settings_window)" ]; }
 settings_hidden() { [ -z "$(settings_window)" ]; }
 

@@ -4,7 +4,7 @@
 # Usage: about.sh ZEMVAR_EXE SIM_EXE BUILD_DIR (the simulator is not used here).
 source "$(dirname "$0")/../lib.sh"
 
-about_window() { xdotool search --onlyvisible --name ' Zemvar$' 2>/dev/null | head -1; }
+about_window() { xdotool search --onlyvisible --name ' Zemvar$' 2>/dev/null | head -1 || true; }
 about_shown() { [ -n "$(about_window)" ]; }
 about_gone() { [ -z "$(about_window)" ]; }
 
@@ -22,6 +22,7 @@ blue_pixels() { convert "$1" txt:- | awk -F'[,: ]+' '/#0000FF/ { print $1, $2 }'
 close_about() {
   local w width
   w=$(about_window)
+  [ -n "$w" ] || fail "no About box to close"
   if [ "$1" = escape ]; then
     keys_to "$w" Escape
   else
