@@ -27,11 +27,42 @@ pkg_ok wine64 || need+=(wine64)
 have python3 || need+=(python3)
 pkg_ok fonts-wine || need+=(fonts-wine)
 
+apt_log=$(mktemp)
+trap 'rm -f "$apt_log"' EXIT
+export DEBIAN_FRONTEND=noninteractive
+
+# A mirror in the middle of a sync refuses an index now and then: try again, then go on with the indexes
+# that did load, which is what apt itself does with them.
+apt_update() {
+  local try
+  for try in 1 2 3; do
+    apt-get update -qq >"$apt_log" 2>&1 && return 0
+    [ "$try" = 3 ] || sleep $((try * 5))
+  done
+  echo "apt-get update: some indexes did not load after 3 tries; going on with those that did:"
+  grep -E '^(E|W):' "$apt_log" | head -5 | sed 's/^/  /'
+}
+
+# apt_install [-t SUITE] PACKAGE...: quiet when it works, apt's own last lines when it does not. An
+# index missing from the security suite can leave the two halves of a multi-arch package at different
+# versions; the release's main suite as target release has both.
+apt_install() {
+  apt-get install -y -qq --no-install-recommends "$@" >"$apt_log" 2>&1 && return 0
+  local main
+  main=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  if [ -n "$main" ]; then
+    echo "apt-get install failed; trying once more with $main as the target release"
+    apt-get install -y -qq --no-install-recommends -t "$main" "$@" >"$apt_log" 2>&1 && return 0
+  fi
+  echo "apt-get install $* failed; apt's last lines:"
+  tail -15 "$apt_log" | sed 's/^/  /'
+  return 1
+}
+
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 if [ ${#need[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  apt_update
+  apt_install "${need[@]}"
 fi
 
 # Where the kernel runs no 32-bit programs, 32-bit Wine runs under qemu-i386 user-mode emulation. It
@@ -45,9 +76,9 @@ if [ "$(wine_route_choice)" = qemu ] &&
     printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: bookworm-backports\nComponents: main\n%s\n' \
       'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$backports"
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+  apt_update
+  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >"$apt_log" 2>&1 ||
+    { echo "apt-get install of qemu-user from bookworm-backports failed; apt's last lines:"; tail -15 "$apt_log" | sed 's/^/  /'; exit 1; }
 fi
 
 # Wine under code page 936 needs the zh_CN.GBK locale to exist.
