@@ -1,14 +1,23 @@
 #include "dialer/check_cycle.h"
 
+#include <cstdio>
+
 #include "dialer/dialer_prompts.h"
 #include "dialer/dialer_texts.h"
 #include "dialer/dialer_windows.h"
 
 namespace zemvar {
+
+std::atomic<bool> launchesHeld{false};
+
 namespace {
 
 constexpr std::uint32_t kPanelPause = 1000;
 constexpr std::uint32_t kHalfSecond = 500;
+
+void Note(CheckEnvironment& env, const std::string& note) {
+  if (env.notes) env.notes->push_back(note);
+}
 
 WindowId FindDialer(Desktop& desktop, Matcher matcher) {
   WindowCriteria criteria, marker;
@@ -22,8 +31,16 @@ ConnectionStatus StartDialer(CheckEnvironment& env, WindowId* panel) {
   char path[kPathBuffer];
   if (!LocateDialerExecutable(env.registry, path, sizeof path)) return StatusDialerNotInstalled;
   char commandLine[kPathBuffer + 2];
-  if (!QuotedCommandLine(path, commandLine, sizeof commandLine)) return StatusLaunchFailed;
-  if (env.launcher.Launch(commandLine) <= 31) return StatusLaunchFailed;
+  if (!QuotedCommandLine(path, commandLine, sizeof commandLine)) {
+    Note(env, std::string("dialer not started: its path is too long: ") + path);
+    return StatusLaunchFailed;
+  }
+  if (launchesHeld) return StatusHeld;
+  const std::uint32_t code = env.launcher.Launch(commandLine);
+  if (code <= 31) {
+    Note(env, "dialer not started: WinExec " + std::to_string(code) + " for " + commandLine);
+    return StatusLaunchFailed;
+  }
 
   for (int attempt = 0; attempt < kPanelTries; ++attempt) {
     env.pauses.Pause(kPanelPause);
@@ -53,11 +70,7 @@ void WaitForDeviceDetection(CheckEnvironment& env) {
   }
 }
 
-}  // namespace
-
-bool FindDialerWithoutMarker(Desktop& desktop) { return FindDialer(desktop, MatchTopLevelLackingChild) != 0; }
-
-ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
+ConnectionStatus CheckOnce(CheckEnvironment& env) {
   Desktop& desktop = env.desktop;
   dialerMainWindow = 0;
   WindowId panel = 0;
@@ -79,8 +92,9 @@ ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
     if (!env.network.IsAlive()) {
       const WindowId connect =
           FindChildAt(desktop, panel, dialer::kConnectControlClass, dialer::kConnectX, dialer::kConnectY);
-      if (!connect) return StatusNoConnectButton;
-      Click(desktop, connect);
+      const Press press = PressControl(desktop, connect);
+      if (press == Press::Missing) return StatusNoConnectButton;
+      if (press == Press::Refused) return StatusRefused;
     }
   } else {
     const ConnectionStatus prompts = HandleDialerPrompts(desktop, env.pauses);
@@ -91,8 +105,20 @@ ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
   // The connect command may have raised the already-connected box.
   const WindowId box =
       FindDialerBox(desktop, dialer::kPromptTitleZh, dialer::kPromptTitleEn, 0, dialer::kConnectedZh, dialer::kConnectedEn);
-  ClickButtonAt(desktop, box, dialer::kConnectedButtonX, dialer::kConnectedButtonY);
+  if (ClickButtonAt(desktop, box, dialer::kConnectedButtonX, dialer::kConnectedButtonY) == Press::Refused) {
+    return StatusRefused;
+  }
   return StatusOk;
+}
+
+}  // namespace
+
+bool FindDialerWithoutMarker(Desktop& desktop) { return FindDialer(desktop, MatchTopLevelLackingChild) != 0; }
+
+ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
+  const ConnectionStatus status = CheckOnce(env);
+  if (status == StatusRefused) Note(env, "the dialer refused a posted message: error 5, access denied");
+  return status;
 }
 
 }  // namespace zemvar

@@ -1,6 +1,10 @@
 // One connection check: make sure the dialer runs and is asked to connect, and say how it went.
 #pragma once
 
+#include <atomic>
+#include <string>
+#include <vector>
+
 #include "dialer/connection_status.h"
 #include "dialer/desktop.h"
 #include "dialer/dialer_locator.h"
@@ -21,7 +25,13 @@ struct CheckEnvironment {
   Network& network;
   InstallRegistry& registry;
   Launcher& launcher;
+  // What the log should tell besides the status, for the user-interface thread to write: the check's
+  // thread never touches the file. None: nothing is kept.
+  std::vector<std::string>* notes = nullptr;
 };
+
+// Set while the session ends: Windows is closing programs, so no check may start one.
+extern std::atomic<bool> launchesHeld;
 
 // Bounds of the waits, in tries.
 constexpr int kPanelTries = 601;       // one second each

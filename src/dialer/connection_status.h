@@ -11,6 +11,10 @@ enum ConnectionStatus : int {
   StatusNoDevice = 4,
   StatusNoMainWindow = 5,
   StatusNoConnectButton = 6,
+  // The dialer's windows refused our posts: it runs with more rights than the tool.
+  StatusRefused = 7,
+  // Not a result to show: the session is ending, and the check stopped short of starting the dialer.
+  StatusHeld = -1,
 };
 
 }  // namespace zemvar

@@ -26,6 +26,10 @@ constexpr std::uint32_t kMsgLButtonUp = 0x0202;
 constexpr int kWindowTextBuffer = 256;
 constexpr int kWindowTextLimit = 255;
 
+// What became of a posted message. A window of a program with more rights than ours (a dialer run as
+// administrator) refuses it: the system drops it and says so with "access denied".
+enum class PostResult { Posted, Refused, Failed };
+
 class Desktop {
  public:
   // Called once per window; returning false stops the enumeration.
@@ -47,7 +51,7 @@ class Desktop {
   virtual bool ScreenToClient(WindowId window, Point* point) = 0;
   virtual bool IsWindow(WindowId window) = 0;
   virtual bool IsVisible(WindowId window) = 0;
-  virtual void Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  virtual PostResult Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
 };
 
 // Pauses of the check, so that tests take no real time over them.

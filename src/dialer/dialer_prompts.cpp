@@ -27,14 +27,20 @@ ConnectionStatus HandleDialerPrompts(Desktop& desktop, Pauses& pauses) {
   if (!desktop.IsWindow(dialerMainWindow)) return StatusNoMainWindow;
 
   WindowId box = FindDialerBox(desktop, kPromptTitleZh, kPromptTitleEn, 0, kNoSimZh, kNoSimEn);
-  if (ClickButtonAt(desktop, box, kNoSimButtonX, kNoSimButtonY)) pauses.Pause(kAfterClickPause);
+  Press press = ClickButtonAt(desktop, box, kNoSimButtonX, kNoSimButtonY);
+  if (press == Press::Refused) return StatusRefused;
+  if (press == Press::Pressed) pauses.Pause(kAfterClickPause);
 
   // The SIM message under any caption.
   box = FindDialerBox(desktop, nullptr, nullptr, 0, kNoSimZh, kNoSimEn);
-  if (ClickButtonAt(desktop, box, kNoSimAnyTitleButtonX, kNoSimAnyTitleButtonY)) pauses.Pause(kAfterClickPause);
+  press = ClickButtonAt(desktop, box, kNoSimAnyTitleButtonX, kNoSimAnyTitleButtonY);
+  if (press == Press::Refused) return StatusRefused;
+  if (press == Press::Pressed) pauses.Pause(kAfterClickPause);
 
   box = FindDialerBox(desktop, kPromptTitleZh, kPromptTitleEn, 0, kNoDeviceZh, kNoDeviceEn);
-  if (ClickButtonAt(desktop, box, kNoDeviceButtonX, kNoDeviceButtonY)) {
+  press = ClickButtonAt(desktop, box, kNoDeviceButtonX, kNoDeviceButtonY);
+  if (press == Press::Refused) return StatusRefused;
+  if (press == Press::Pressed) {
     result = StatusNoDevice;
     pauses.Pause(kAfterClickPause);
   }
@@ -44,16 +50,15 @@ ConnectionStatus HandleDialerPrompts(Desktop& desktop, Pauses& pauses) {
   if (box) {
     WindowId button = FindChildAt(desktop, box, kButtonClass, kNetworkPromptButtonX, kNetworkPromptButtonY);
     if (!button) button = FirstButton(desktop, box);
-    if (button) {
-      Click(desktop, button);
-      return StatusOk;
-    }
+    press = PressControl(desktop, button);
+    if (press != Press::Missing) return press == Press::Refused ? StatusRefused : StatusOk;
   }
 
   box = FindDialerBox(desktop, kPromptTitleZh, kPromptTitleEn, 0, kConnectedZh, kConnectedEn);
-  if (ClickButtonAt(desktop, box, kConnectedButtonX, kConnectedButtonY)) return StatusOk;
+  press = ClickButtonAt(desktop, box, kConnectedButtonX, kConnectedButtonY);
+  if (press != Press::Missing) return press == Press::Refused ? StatusRefused : StatusOk;
 
-  desktop.Post(dialerMainWindow, kMsgCommand, DIALER_CONNECT_COMMAND, 0);
+  if (desktop.Post(dialerMainWindow, kMsgCommand, DIALER_CONNECT_COMMAND, 0) == PostResult::Refused) return StatusRefused;
   return result;
 }
 

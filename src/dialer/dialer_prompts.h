@@ -11,7 +11,7 @@ constexpr std::uintptr_t DIALER_CONNECT_COMMAND = 50002;
 // The dialer's main window, found by the running check; read by the prompt pass of the same check.
 extern WindowId dialerMainWindow;
 
-// Returns StatusOk, StatusNoDevice or StatusNoMainWindow.
+// Returns StatusOk, StatusNoDevice, StatusNoMainWindow, or StatusRefused at the first refused post.
 ConnectionStatus HandleDialerPrompts(Desktop& desktop, Pauses& pauses);
 
 }  // namespace zemvar

@@ -31,12 +31,14 @@ WindowId FindChildAt(Desktop& desktop, WindowId parent, const char* className, s
   return child.found;
 }
 
-bool ClickButtonAt(Desktop& desktop, WindowId box, std::int32_t x, std::int32_t y) {
-  if (!box) return false;
-  const WindowId button = FindChildAt(desktop, box, dialer::kButtonClass, x, y);
-  if (!button) return false;
-  Click(desktop, button);
-  return true;
+Press PressControl(Desktop& desktop, WindowId control) {
+  if (!control) return Press::Missing;
+  return Click(desktop, control) == PostResult::Refused ? Press::Refused : Press::Pressed;
+}
+
+Press ClickButtonAt(Desktop& desktop, WindowId box, std::int32_t x, std::int32_t y) {
+  if (!box) return Press::Missing;
+  return PressControl(desktop, FindChildAt(desktop, box, dialer::kButtonClass, x, y));
 }
 
 void SetDialerCriteria(WindowCriteria& criteria, WindowCriteria& marker) {

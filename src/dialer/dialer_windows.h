@@ -13,8 +13,14 @@ WindowId FindDialerBox(Desktop& desktop, const char* titleA, const char* titleB,
 // A direct child of `parent` with the class, covering the client point.
 WindowId FindChildAt(Desktop& desktop, WindowId parent, const char* className, std::int32_t x, std::int32_t y);
 
-// Click the "Button" child of `box` at (x, y) when both are there; true when it clicked.
-bool ClickButtonAt(Desktop& desktop, WindowId box, std::int32_t x, std::int32_t y);
+// What pressing a button of a box came to: nothing to press, pressed (whatever became of the posts but a
+// refusal), or refused.
+enum class Press { Missing, Pressed, Refused };
+
+// Click the "Button" child of `box` at (x, y) when both are there.
+Press ClickButtonAt(Desktop& desktop, WindowId box, std::int32_t x, std::int32_t y);
+// Click a found control.
+Press PressControl(Desktop& desktop, WindowId control);
 
 // Fill the dialer criteria: its dialog class, its two titles, and the marker static as the child record.
 void SetDialerCriteria(WindowCriteria& criteria, WindowCriteria& marker);

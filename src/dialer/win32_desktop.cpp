@@ -61,10 +61,11 @@ bool Win32Desktop::IsWindow(WindowId window) { return window && ::IsWindow(ToHwn
 
 bool Win32Desktop::IsVisible(WindowId window) { return window && ::IsWindowVisible(ToHwnd(window)); }
 
-void Win32Desktop::Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+PostResult Win32Desktop::Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   // A null window would post to this thread's own queue.
-  if (!window) return;
-  ::PostMessageA(ToHwnd(window), message, wParam, lParam);
+  if (!window) return PostResult::Failed;
+  if (::PostMessageA(ToHwnd(window), message, wParam, lParam)) return PostResult::Posted;
+  return ::GetLastError() == ERROR_ACCESS_DENIED ? PostResult::Refused : PostResult::Failed;
 }
 
 bool Win32InstallRegistry::Open() {

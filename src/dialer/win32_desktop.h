@@ -21,7 +21,7 @@ class Win32Desktop : public Desktop {
   bool ScreenToClient(WindowId window, Point* point) override;
   bool IsWindow(WindowId window) override;
   bool IsVisible(WindowId window) override;
-  void Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  PostResult Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
 };
 
 class Win32Pauses : public Pauses {

@@ -130,9 +130,10 @@ void SearchDescendants(Desktop& desktop, WindowId parent, Matcher matcher, Windo
   desktop.EnumDescendants(parent, Visit, &context);
 }
 
-void Click(Desktop& desktop, WindowId window) {
-  desktop.Post(window, kMsgLButtonDown, 0, 0);
-  desktop.Post(window, kMsgLButtonUp, 0, 0);
+PostResult Click(Desktop& desktop, WindowId window) {
+  const PostResult down = desktop.Post(window, kMsgLButtonDown, 0, 0);
+  if (down == PostResult::Refused) return down;
+  return desktop.Post(window, kMsgLButtonUp, 0, 0);
 }
 
 }  // namespace zemvar

@@ -29,8 +29,9 @@ bool MatchChildAtPoint(Desktop& desktop, WindowId candidate, WindowCriteria& cri
 void SearchTopLevel(Desktop& desktop, Matcher matcher, WindowCriteria& criteria);
 void SearchDescendants(Desktop& desktop, WindowId parent, Matcher matcher, WindowCriteria& criteria);
 
-// Post a left-button press and release with zero parameters; nothing is waited for.
-void Click(Desktop& desktop, WindowId window);
+// Post a left-button press and release with zero parameters; nothing is waited for. A refused press is
+// not followed by its release.
+PostResult Click(Desktop& desktop, WindowId window);
 
 // Whole-text equality folding ASCII letters only; both bytes of a GBK character must be equal as they are.
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);

@@ -14,6 +14,7 @@ constexpr const char* kStatusTexts[kStatusCount] = {
     "请插入3G无线网卡",
     "未发现“G3随e行”主窗口",
     "未找到“G3随e行”自动连接按钮",
+    "“G3随e行”拒绝操作，请以管理员身份运行本程序",
 };
 
 constexpr std::intptr_t kLButtonDown = 0x0201;
@@ -40,8 +41,9 @@ std::uint32_t TimerIntervalMs(int seconds) {
 bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, ReportFunction report,
                      void* reportContext) {
   if (!gate.TryEnter()) return false;
-  const int status = check(checkContext);
-  report(status, reportContext);
+  std::vector<std::string> notes;
+  const int status = check(checkContext, &notes);
+  report(status, &notes, reportContext);
   gate.Leave();
   return true;
 }

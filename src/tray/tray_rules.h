@@ -4,13 +4,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace zemvar {
 
 constexpr unsigned kTrayIconId = 129;
 constexpr unsigned kTrayNotifyMessage = 0x0400 + 1;  // WM_USER + 1
 constexpr unsigned kCheckTimerId = 1;
-constexpr int kStatusCount = 7;
+constexpr int kStatusCount = 8;
 
 // Statuses outside the known range are shown as 0.
 int ShownStatus(int status);
@@ -41,11 +43,21 @@ class CheckGate {
 extern CheckGate checkBusy;
 
 // One worker's run: nothing when a check is already running, otherwise the check and then its status
-// reported, before the gate opens again. Returns whether a check ran.
-using CheckFunction = int (*)(void* context);
-using ReportFunction = void (*)(int status, void* context);
+// reported with its notes for the log, before the gate opens again. Returns whether a check ran.
+using CheckFunction = int (*)(void* context, std::vector<std::string>* notes);
+using ReportFunction = void (*)(int status, std::vector<std::string>* notes, void* context);
 bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, ReportFunction report,
                      void* reportContext);
+
+// While the shell refuses our icon (at logon the taskbar may not be ready), it is asked again every 2 s
+// for the first 2 minutes of refusals, and after that at each check.
+constexpr unsigned kIconRetryTimerId = 2;
+constexpr std::uint32_t kIconRetryMs = 2000;
+constexpr std::uint32_t kIconRetryFastForMs = 120000;
+
+// After a resume the card needs a few seconds before a check can find it.
+constexpr unsigned kResumeTimerId = 3;
+constexpr std::uint32_t kResumeGraceMs = 5000;
 
 // The status the tray shows, as the user-interface thread keeps it.
 class ShownTrayStatus {

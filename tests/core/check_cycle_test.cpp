@@ -91,7 +91,9 @@ TEST_F(ConnectionCheck, NotInstalledTouchesNoWindow) {
   EXPECT_TRUE(launcher.launched.empty());
 }
 
-TEST_F(ConnectionCheck, LauncherResultOf31OrLessIsAFailedStart) {
+TEST_F(ConnectionCheck, LauncherResultOf31OrLessIsAFailedStartThatTheLogHears) {
+  std::vector<std::string> notes;
+  env.notes = &notes;
   for (std::uint32_t result : {0u, 2u, 31u}) {
     launcher.result = result;
     EXPECT_EQ(StatusLaunchFailed, RunConnectionCheck(env)) << result;
@@ -99,6 +101,8 @@ TEST_F(ConnectionCheck, LauncherResultOf31OrLessIsAFailedStart) {
   ASSERT_EQ(3u, launcher.launched.size());
   EXPECT_EQ("\"C:\\Program Files\\China Mobile\\G3随e行\\G3随e行.exe\"", launcher.launched[0]);
   EXPECT_TRUE(pauses.taken.empty());
+  ASSERT_EQ(3u, notes.size());
+  EXPECT_EQ("dialer not started: WinExec 2 for " + launcher.launched[1], notes[1]);
 
   launcher.result = 32;
   EXPECT_EQ(StatusDialerNotStarted, RunConnectionCheck(env));
@@ -286,6 +290,48 @@ TEST_F(ConnectionCheck, EachCheckStartsAfresh) {
   EXPECT_EQ(0, desktop.ClicksOn(connect));
   EXPECT_TRUE(Commanded());
   EXPECT_EQ(1u, launcher.launched.size());
+}
+
+// A dialer run as administrator drops every post of ours; the check must not call that "all is well".
+TEST_F(ConnectionCheck, PostsTheDialerRefusesEndTheCheckWith7AndANote) {
+  std::vector<std::string> notes;
+  env.notes = &notes;
+  desktop.refusePosts = true;
+  AddPanel();
+  AddMain();
+  EXPECT_EQ(StatusRefused, RunConnectionCheck(env)) << "the connect command was refused";
+  const std::vector<std::uint32_t> promptRoad{500};
+  EXPECT_EQ(promptRoad, pauses.taken) << "the check ends at the refusal";
+  desktop.AddMessageBox(kPromptTitleEn, kNoSimEn, main, kNoSimButtonX, kNoSimButtonY);
+  EXPECT_EQ(StatusRefused, RunConnectionCheck(env)) << "a box's button was refused";
+
+  // The check that started the dialer presses the panel's control.
+  desktop.Destroy(panel);
+  desktop.Destroy(main);
+  StartsOnTry(3);
+  network.alive = false;
+  pauses.taken.clear();
+  EXPECT_EQ(StatusRefused, RunConnectionCheck(env));
+  EXPECT_EQ(1u, launcher.launched.size());
+  ASSERT_EQ(3u, notes.size());
+  EXPECT_EQ("the dialer refused a posted message: error 5, access denied", notes[2]);
+
+  // Without the refusal the same check goes on as before.
+  desktop.refusePosts = false;
+  notes.clear();
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_TRUE(notes.empty());
+}
+
+// Once the session ends no check starts the dialer, and the check has nothing to show.
+TEST_F(ConnectionCheck, WhileTheSessionEndsNoDialerIsStarted) {
+  launchesHeld = true;
+  const ConnectionStatus held = RunConnectionCheck(env);
+  launchesHeld = false;
+  EXPECT_EQ(StatusHeld, held);
+  EXPECT_TRUE(launcher.launched.empty());
+  EXPECT_TRUE(pauses.taken.empty());
+  EXPECT_EQ(StatusDialerNotStarted, RunConnectionCheck(env)) << "a cancelled end lets checks go on";
 }
 
 }  // namespace

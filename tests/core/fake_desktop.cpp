@@ -133,8 +133,10 @@ bool FakeDesktop::IsVisible(WindowId window) {
   return !it->second.parent || IsVisible(it->second.parent);
 }
 
-void FakeDesktop::Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+PostResult FakeDesktop::Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (refusePosts) return PostResult::Refused;
   posts.push_back({window, message, wParam, lParam});
+  return PostResult::Posted;
 }
 
 int FakeDesktop::ClicksOn(WindowId window) const {

@@ -52,6 +52,7 @@ class FakeDesktop : public Desktop {
   std::vector<Posted> posts;
   int topLevelSearches = 0;  // EnumTopLevel calls
   int classReadFailures = 0;  // the next N class reads fail
+  bool refusePosts = false;  // as a dialer run as administrator: every post refused, none arrives
 
   void EnumTopLevel(Visitor visit, void* context) override;
   void EnumDescendants(WindowId parent, Visitor visit, void* context) override;
@@ -62,7 +63,7 @@ class FakeDesktop : public Desktop {
   bool ScreenToClient(WindowId window, Point* point) override;
   bool IsWindow(WindowId window) override;
   bool IsVisible(WindowId window) override;
-  void Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  PostResult Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
   // Clicks (a button-down then button-up pair) posted to a window.
   int ClicksOn(WindowId window) const;

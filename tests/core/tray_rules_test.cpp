@@ -19,6 +19,7 @@ TEST(TrayStatus, TextsAndIconsByStatus) {
   EXPECT_STREQ("请插入3G无线网卡", StatusText(4));
   EXPECT_STREQ("未发现“G3随e行”主窗口", StatusText(5));
   EXPECT_STREQ("未找到“G3随e行”自动连接按钮", StatusText(6));
+  EXPECT_STREQ("“G3随e行”拒绝操作，请以管理员身份运行本程序", StatusText(7));
   // The GBK bytes the "A" functions and the shell see.
   EXPECT_EQ(0, std::memcmp(StatusText(4), "\xc7\xeb\xb2\xe5\xc8\xeb" "3G", 8));
   for (int s = 0; s < kStatusCount; ++s) {
@@ -28,7 +29,7 @@ TEST(TrayStatus, TextsAndIconsByStatus) {
 }
 
 TEST(TrayStatus, OutOfRangeShowsAsAllWell) {
-  for (int s : {-1, 7, 100, -2147483647 - 1, 2147483647}) {
+  for (int s : {-1, 8, 100, -2147483647 - 1, 2147483647}) {
     EXPECT_EQ(0, ShownStatus(s));
     EXPECT_STREQ(StatusText(0), StatusText(s));
     EXPECT_FALSE(StatusShowsAlert(s));
@@ -73,7 +74,7 @@ struct Overlap {
   std::atomic<int> reportsInGate{0};
 };
 
-int SlowCheck(void* context) {
+int SlowCheck(void* context, std::vector<std::string>*) {
   auto* o = static_cast<Overlap*>(context);
   const int now = ++o->running;
   int most = o->most.load();
@@ -85,7 +86,7 @@ int SlowCheck(void* context) {
 }
 
 // A status reported after the gate opened could land after a newer check's and overwrite it.
-void CountReport(int, void* context) {
+void CountReport(int, std::vector<std::string>*, void* context) {
   auto* o = static_cast<Overlap*>(context);
   if (o->gate->Busy()) ++o->reportsInGate;
 }
@@ -118,29 +119,36 @@ TEST(CheckGate, ASkippedTickLosesNoStatus) {
     std::atomic<bool>* started;
   } context{&release, &started};
   std::vector<int> reported;
+  std::vector<std::string> notes;
   ShownTrayStatus shown;
-  auto report = [](int status, void* list) { static_cast<std::vector<int>*>(list)->push_back(status); };
+  static std::vector<std::string>* reportedNotes = &notes;
+  auto report = [](int status, std::vector<std::string>* checkNotes, void* list) {
+    static_cast<std::vector<int>*>(list)->push_back(status);
+    for (auto& note : *checkNotes) reportedNotes->push_back(note);
+  };
 
   std::thread longCheck([&] {
     RunGuardedCheck(
         gate,
-        [](void* c) {
+        [](void* c, std::vector<std::string>* checkNotes) {
           auto* ctx = static_cast<Context*>(c);
           *ctx->started = true;
           while (!*ctx->release) std::this_thread::yield();
+          checkNotes->push_back("the dialer's note");
           return 4;
         },
         &context, report, &reported);
   });
   while (!started) std::this_thread::yield();
-  EXPECT_FALSE(RunGuardedCheck(gate, [](void*) { return 0; }, nullptr, report, &reported));
+  EXPECT_FALSE(RunGuardedCheck(gate, [](void*, std::vector<std::string>*) { return 0; }, nullptr, report, &reported));
   release = true;
   longCheck.join();
   ASSERT_EQ(std::vector<int>{4}, reported);
+  EXPECT_EQ(std::vector<std::string>{"the dialer's note"}, notes) << "a check's notes travel with its status";
   EXPECT_TRUE(shown.Accept(reported.back()));
   EXPECT_EQ(4, shown.Get());
   // The gate is open again for the next tick.
-  EXPECT_TRUE(RunGuardedCheck(gate, [](void*) { return 0; }, nullptr, report, &reported));
+  EXPECT_TRUE(RunGuardedCheck(gate, [](void*, std::vector<std::string>*) { return 0; }, nullptr, report, &reported));
 }
 
 }  // namespace
