@@ -63,4 +63,14 @@ bool QuotedCommandLine(const char* path, char* commandLine, std::size_t size) {
   return true;
 }
 
+bool SystemDllPath(const std::string& systemFolder, const char* name, std::string* path) {
+  if (systemFolder.empty()) return false;
+  std::string result = systemFolder;
+  if (result.back() != '\\') result += '\\';
+  result += name;
+  if (result.size() >= kPathBuffer) return false;
+  *path = result;
+  return true;
+}
+
 }  // namespace zemvar

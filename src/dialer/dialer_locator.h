@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace zemvar {
 
@@ -33,6 +34,10 @@ constexpr std::size_t kExeNameBuffer = 64;
 // Fills `path` (of `size` bytes) with the dialer's full executable path. False when the record is
 // missing, a value is not a string, or the joined path would not fit: the dialer counts as not installed.
 bool LocateDialerExecutable(InstallRegistry& registry, char* path, std::size_t size);
+
+// A system DLL by its full path, so that no other folder is searched for it. False when the folder is
+// empty or the path would not fit a MAX_PATH buffer.
+bool SystemDllPath(const std::string& systemFolder, const char* name, std::string* path);
 
 // The command line for a path: the path in double quotes. Empty when it would not fit.
 bool QuotedCommandLine(const char* path, char* commandLine, std::size_t size);

@@ -2,6 +2,8 @@
 
 #include "dialer/dialer_texts.h"
 
+#include <string>
+
 namespace zemvar {
 namespace {
 
@@ -97,7 +99,13 @@ bool Win32Network::IsAlive() {
   using IsNetworkAliveFn = BOOL(WINAPI*)(LPDWORD);
   // Loaded once and kept: the library stays for the life of the process.
   static const IsNetworkAliveFn isNetworkAlive = [] {
-    HMODULE sensapi = ::LoadLibraryA("sensapi.dll");
+    // By its full path in the system folder (the 32-bit one under WoW64): never a sensapi.dll that lies
+    // beside the tool.
+    char folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryA(folder, sizeof folder);
+    std::string path;
+    if (length == 0 || length >= sizeof folder || !SystemDllPath(folder, "sensapi.dll", &path)) return IsNetworkAliveFn();
+    HMODULE sensapi = ::LoadLibraryA(path.c_str());
     FARPROC proc = sensapi ? ::GetProcAddress(sensapi, "IsNetworkAlive") : nullptr;
     return reinterpret_cast<IsNetworkAliveFn>(reinterpret_cast<void (*)()>(proc));
   }();

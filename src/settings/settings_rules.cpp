@@ -82,32 +82,40 @@ std::string DescribeSettings(const Settings& settings) {
 }
 
 bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modulePath, bool autoRunOn,
-                   const char* secondsText, Settings* settings) {
+                   const char* secondsText, Settings* settings, SaveErrors* errors) {
+  SaveErrors found;
   std::string path;
   const bool havePath = SettingsPathFor(modulePath, &path);
+  if (!havePath) found.file = kErrorNameTooLong;
   settings->autoRun = autoRunOn ? 1 : 0;
-  if (havePath) profile.Write(path, kSection, kAutoRunKey, autoRunOn ? "1" : "0");
-  SetRunAtLogon(runKey, modulePath, autoRunOn);
+  if (havePath && !profile.Write(path, kSection, kAutoRunKey, autoRunOn ? "1" : "0")) found.file = profile.LastError();
+  found.runKey = SetRunAtLogon(runKey, modulePath, autoRunOn);
 
   const int seconds = SecondsFromText(secondsText);
   char text[16];
   std::snprintf(text, sizeof text, "%d", seconds);
-  if (havePath) profile.Write(path, kSection, kSecondsKey, text);
+  if (havePath && !profile.Write(path, kSection, kSecondsKey, text) && !found.file) found.file = profile.LastError();
+  if (errors) *errors = found;
   if (seconds == settings->seconds) return false;
   settings->seconds = seconds;
   return true;
 }
 
-void SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on) {
+std::uint32_t SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on) {
   std::string name;
-  if (modulePath.empty() || modulePath.size() >= kMaxPathBuffer || !RunValueNameFor(modulePath, &name)) return;
-  if (!runKey.Open()) return;
-  if (!on) {
-    runKey.Remove(name);
-  } else if (!runKey.Has(name)) {
-    runKey.Set(name, RunValueDataFor(modulePath));
+  if (modulePath.empty() || modulePath.size() >= kMaxPathBuffer || !RunValueNameFor(modulePath, &name)) {
+    return kErrorNameTooLong;
   }
+  if (!runKey.Open()) return runKey.LastError();
+  bool done = true;
+  if (!on) {
+    done = runKey.Remove(name);
+  } else if (!runKey.Has(name)) {
+    done = runKey.Set(name, RunValueDataFor(modulePath));
+  }
+  const std::uint32_t error = done ? 0 : runKey.LastError();
   runKey.Close();
+  return error;
 }
 
 Point CentredIn(const Rect& area, int width, int height) {

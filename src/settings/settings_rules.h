@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "dialer/desktop.h"
@@ -34,6 +35,9 @@ int ParseDecimal(const char* text);
 // The interval a saved text stands for: as ParseDecimal, with 0 meaning the default.
 int SecondsFromText(const char* text);
 
+// The system's error code for a name or path too long to use (ERROR_FILENAME_EXCED_RANGE).
+constexpr std::uint32_t kErrorNameTooLong = 206;
+
 // The private profile file ("config.ini").
 class ProfileFile {
  public:
@@ -41,6 +45,11 @@ class ProfileFile {
   // False when the file, section or key is missing.
   virtual bool Read(const std::string& file, const char* section, const char* key, std::string* value) = 0;
   virtual bool Write(const std::string& file, const char* section, const char* key, const char* value) = 0;
+  // The system's error code for the last call that failed.
+  std::uint32_t LastError() const { return lastError_; }
+
+ protected:
+  std::uint32_t lastError_ = 0;
 };
 
 // The current user's Run key.
@@ -53,6 +62,11 @@ class RunKey {
   // Absence is no error.
   virtual bool Remove(const std::string& name) = 0;
   virtual void Close() = 0;
+  // The system's error code for the last call that failed.
+  std::uint32_t LastError() const { return lastError_; }
+
+ protected:
+  std::uint32_t lastError_ = 0;
 };
 
 struct Settings {
@@ -67,13 +81,20 @@ Settings LoadSettings(ProfileFile& profile, const std::string& modulePath);
 // The two values the settings window saves, as config.ini names them: "AutoRun=1 Seconds=45".
 std::string DescribeSettings(const Settings& settings);
 
-// Writes both keys, brings the Run value into line, and updates `settings`. Returns true when the interval
-// changed, so that the caller restarts its timer.
-bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modulePath, bool autoRunOn,
-                   const char* secondsText, Settings* settings);
+// What a save could not write, as the system's error codes; 0 where it went well.
+struct SaveErrors {
+  std::uint32_t file = 0;    // config.ini
+  std::uint32_t runKey = 0;  // the Run value
+};
 
-// Adds the tool's Run value when missing (an existing value is left as it is), or removes it.
-void SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on);
+// Writes both keys, brings the Run value into line, and updates `settings` even where writing failed.
+// Returns true when the interval changed, so that the caller restarts its timer.
+bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modulePath, bool autoRunOn,
+                   const char* secondsText, Settings* settings, SaveErrors* errors = nullptr);
+
+// Adds the tool's Run value when missing (an existing value is left as it is), or removes it. Returns
+// the system's error code when the value could not be brought into line, else 0.
+std::uint32_t SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on);
 
 // Top-left corner that centres a window of the given size in an area; a window larger than the area keeps
 // its top-left corner inside it.

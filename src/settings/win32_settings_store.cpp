@@ -17,13 +17,21 @@ bool Win32ProfileFile::Read(const std::string& file, const char* section, const 
 }
 
 bool Win32ProfileFile::Write(const std::string& file, const char* section, const char* key, const char* value) {
-  return WritePrivateProfileStringA(section, key, value, file.c_str()) != FALSE;
+  if (WritePrivateProfileStringA(section, key, value, file.c_str())) return true;
+  lastError_ = GetLastError();
+  return false;
+}
+
+bool Win32RunKey::Done(LONG result) {
+  if (result == ERROR_SUCCESS) return true;
+  lastError_ = static_cast<std::uint32_t>(result);
+  return false;
 }
 
 bool Win32RunKey::Open() {
   Close();
-  return RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
-                       &key_) == ERROR_SUCCESS;
+  return Done(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                            KEY_ALL_ACCESS, &key_));
 }
 
 bool Win32RunKey::Has(const std::string& name) {
@@ -31,14 +39,14 @@ bool Win32RunKey::Has(const std::string& name) {
 }
 
 bool Win32RunKey::Set(const std::string& name, const std::string& data) {
-  return key_ && RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                                static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+  return key_ && Done(RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                     static_cast<DWORD>(data.size() + 1)));
 }
 
 bool Win32RunKey::Remove(const std::string& name) {
   if (!key_) return false;
   const LONG result = RegDeleteValueA(key_, name.c_str());
-  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+  return result == ERROR_FILE_NOT_FOUND || Done(result);
 }
 
 void Win32RunKey::Close() {

@@ -24,6 +24,7 @@ class Win32RunKey : public RunKey {
   void Close() override;
 
  private:
+  bool Done(LONG result);
   HKEY key_ = nullptr;
 };
 

@@ -31,11 +31,12 @@ void TrayHostDialog::SaveSettings() {
   HWND edit = GetDlgItem(hwnd(), IDC_SECONDS);
   std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
   GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
-  if (StoreSettings(*profile_, *runKey_, seams_.modulePath, on, text.data(), &settings_)) {
+  SaveErrors errors;
+  if (StoreSettings(*profile_, *runKey_, seams_.modulePath, on, text.data(), &settings_, &errors)) {
     if (timerId_ != 0) seams_.killTimer(hwnd(), timerId_);
     StartTimer();
   }
-  log_.Write(SettingsEvent(settings_));
+  log_.Write(SettingsEvent(settings_, errors));
   ShowWindow(hwnd(), SW_HIDE);
 }
 

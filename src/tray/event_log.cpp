@@ -19,7 +19,15 @@ std::string StatusEvent(int status) {
   return text;
 }
 
-std::string SettingsEvent(const Settings& settings) { return "settings " + DescribeSettings(settings); }
+std::string SettingsEvent(const Settings& settings, const SaveErrors& errors) {
+  std::string event = "settings " + DescribeSettings(settings);
+  if (!errors.file && !errors.runKey) return event;
+  event += " in use but not saved:";
+  if (errors.file) event += " config.ini error " + std::to_string(errors.file);
+  if (errors.file && errors.runKey) event += ',';
+  if (errors.runKey) event += " Run value error " + std::to_string(errors.runKey);
+  return event;
+}
 
 void EventLog::Write(const std::string& event) {
   if (!files_) return;

@@ -40,7 +40,8 @@ bool LogPathFor(const std::string& modulePath, std::string* path);
 // What each event says after the time.
 std::string StartEvent(const Settings& settings);
 std::string StatusEvent(int status);
-std::string SettingsEvent(const Settings& settings);
+// A save that did not reach config.ini or the Run value says so, with the system's error codes.
+std::string SettingsEvent(const Settings& settings, const SaveErrors& errors = SaveErrors());
 constexpr char kExitEvent[] = "exit";
 
 class EventLog {

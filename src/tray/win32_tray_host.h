@@ -15,7 +15,8 @@
 
 namespace zemvar {
 
-// The worker's status, posted to the host; wParam is the status.
+// The worker's status, posted to the host; wParam is the status, lParam its notes for the log (a
+// std::vector<std::string> the host takes over) or 0.
 constexpr UINT kCheckDoneMessage = WM_APP + 1;
 
 class TrayHostDialog : public ui::Dialog {
@@ -29,8 +30,11 @@ class TrayHostDialog : public ui::Dialog {
     BOOL(WINAPI* killTimer)(HWND, UINT_PTR) = KillTimer;
     HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
                                  LPDWORD) = CreateThread;
-    ProfileFile* profile = nullptr;  // none: the real files and registry
+    DWORD(WINAPI* tickCount)() = GetTickCount;
+    ProfileFile* profile = nullptr;  // none: the real files, registry and clock
     RunKey* runKey = nullptr;
+    LogFiles* logFiles = nullptr;
+    LocalClock* clock = nullptr;
     std::string modulePath;  // empty: the running executable's
   };
 
@@ -42,6 +46,8 @@ class TrayHostDialog : public ui::Dialog {
   int seconds() const { return settings_.seconds; }
   UINT_PTR timerId() const { return timerId_; }
   int lastStatus() const { return shown_.Get(); }
+  // Whether the shell holds our icon.
+  bool iconShown() const { return iconShown_; }
 
   // Settings window: fill from the members and show; store what it holds and hide.
   void ShowSettings();
@@ -56,7 +62,11 @@ class TrayHostDialog : public ui::Dialog {
   void OnCancel() override { ShowWindow(hwnd(), SW_HIDE); }
 
  private:
-  void UpdateTrayIcon(DWORD message);
+  bool UpdateTrayIcon(DWORD message);
+  void ShowIcon();
+  void ShowStatus(int status);
+  void OnSessionEnd(bool ending);
+  void OnResume();
   void StartCheck();
   void StartTimer();
   void ShowTrayMenu();
@@ -74,9 +84,13 @@ class TrayHostDialog : public ui::Dialog {
   HICON normalIcon_;
   HICON alertIcon_;
   UINT taskbarCreated_;
-  Win32LogFiles logFiles_;
-  Win32LocalClock clock_;
+  Win32LogFiles ownLogFiles_;
+  Win32LocalClock ownClock_;
   EventLog log_;  // off unless config.ini says Log=1
+  bool iconShown_ = false;
+  int iconRefusals_ = 0;  // adds refused in a row
+  DWORD firstRefusal_ = 0;
+  bool sessionEnding_ = false;
   bool exiting_ = false;
   bool placed_ = false;
 };

@@ -140,5 +140,17 @@ TEST(QuotedCommandLine, QuotesThePathWhenItFits) {
   EXPECT_TRUE(QuotedCommandLine(longest.c_str(), line, sizeof line));
 }
 
+TEST(SystemDll, IsNamedByItsFullPathInTheSystemFolder) {
+  std::string path = "untouched";
+  ASSERT_TRUE(SystemDllPath("C:\\WINDOWS\\system32", "sensapi.dll", &path));
+  EXPECT_EQ("C:\\WINDOWS\\system32\\sensapi.dll", path);
+  ASSERT_TRUE(SystemDllPath("S:\\", "sensapi.dll", &path));
+  EXPECT_EQ("S:\\sensapi.dll", path);
+  path = "untouched";
+  EXPECT_FALSE(SystemDllPath("", "sensapi.dll", &path)) << "a bare name would be searched for everywhere";
+  EXPECT_FALSE(SystemDllPath("C:\\" + std::string(250, 'w'), "sensapi.dll", &path));
+  EXPECT_EQ("untouched", path);
+}
+
 }  // namespace
 }  // namespace zemvar

@@ -61,11 +61,16 @@ TEST(EventLog, LinesAreTheLocalTimeAndTheEventInTheTooltipsCodePage) {
   settings.autoRun = 1;
   settings.seconds = 45;
   log.Write(SettingsEvent(settings));
+  log.Write(SettingsEvent(settings, SaveErrors{5, 0}));
+  log.Write(SettingsEvent(settings, SaveErrors{32, 5}));
   log.Write(kExitEvent);
   EXPECT_EQ("2026-03-07 09:05:02 start AutoRun=0 Seconds=30\r\n"
             "2026-03-07 09:05:02 status 1 未安装“G3随e行”\r\n"
             "2026-03-07 09:05:02 status 0 G3随e行 Tessaline\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45\r\n"
+            "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 5\r\n"
+            "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 32, Run value "
+            "error 5\r\n"
             "2026-03-07 09:05:02 exit\r\n",
             files.files[kLog]);
   // GBK, as the tray shows it: "未安装".

@@ -19,17 +19,23 @@ class MemoryProfile : public ProfileFile {
     return true;
   }
   bool Write(const std::string& file, const char* section, const char* key, const char* value) override {
+    if (refuse) return lastError_ = refuse, false;
     writes.push_back(file + "|" + section + "|" + key + "=" + value);
     values[file + "|" + section + "|" + key] = value;
     return true;
   }
   std::map<std::string, std::string> values;
   std::vector<std::string> writes;
+  std::uint32_t refuse = 0;  // the error every write fails with; 0: writes work
 };
 
 class MemoryRunKey : public RunKey {
  public:
-  bool Open() override { return opens = opens + 1, openable; }
+  bool Open() override {
+    ++opens;
+    if (!openable) lastError_ = 5;
+    return openable;
+  }
   bool Has(const std::string& name) override { return values.count(name) != 0; }
   bool Set(const std::string& name, const std::string& data) override { return values[name] = data, true; }
   bool Remove(const std::string& name) override { return values.erase(name), true; }
@@ -163,9 +169,28 @@ TEST(StoreSettings, PathThatDoesNotFitSkipsTheFileButAppliesTheRest) {
   MemoryRunKey run;
   Settings s;
   const std::string exe = "C:\\" + std::string(250, 'x') + "\\Zemvar.exe";
-  EXPECT_TRUE(StoreSettings(profile, run, exe, false, "15", &s));
+  SaveErrors errors;
+  EXPECT_TRUE(StoreSettings(profile, run, exe, false, "15", &s, &errors));
   EXPECT_TRUE(profile.writes.empty());
   EXPECT_EQ(15, s.seconds);
+  EXPECT_EQ(kErrorNameTooLong, errors.file);
+}
+
+// A save that reached neither the file nor the Run key says so with the system's codes, and still applies.
+TEST(StoreSettings, WritesThatFailAreReportedWithTheirErrors) {
+  MemoryProfile profile;
+  MemoryRunKey run;
+  Settings s;
+  SaveErrors errors;
+  StoreSettings(profile, run, kExe, true, "45", &s, &errors);
+  EXPECT_EQ(0u, errors.file);
+  EXPECT_EQ(0u, errors.runKey);
+  profile.refuse = 5;
+  run.openable = false;
+  EXPECT_TRUE(StoreSettings(profile, run, kExe, true, "60", &s, &errors));
+  EXPECT_EQ(5u, errors.file);
+  EXPECT_EQ(5u, errors.runKey);
+  EXPECT_EQ(60, s.seconds);
 }
 
 TEST(RunAtLogon, LeavesAnExistingValueAloneAndRemovesOnlyOurs) {

@@ -183,27 +183,44 @@ class NativeSensapiFirst {
   HKEY key_ = nullptr;
 };
 
-TEST(Win32Network, AnswersWhatSensapiSays) {
-  // Wine's own IsNetworkAlive always answers alive. The stand-in the build puts beside the tests answers
-  // what ZEMVAR_NETWORK says; loaded first, it is the sensapi.dll the product's load finds.
+// The stand-in in the test prefix's system folder, Wine's own kept beside it as "sensapi.dll.wine". It
+// stays: once loaded it cannot be removed, and unless ZEMVAR_NETWORK says otherwise it answers alive, as
+// Wine's does. The path of the stand-in there, or empty.
+std::string SensapiInSystemFolder(const std::string& standIn) {
+  char folder[MAX_PATH];
+  ::GetSystemDirectoryA(folder, sizeof folder);
+  const std::string path = std::string(folder) + "\\sensapi.dll";
+  ::MoveFileA(path.c_str(), (path + ".wine").c_str());  // the first time only: later the name is taken
+  ::CopyFileA(standIn.c_str(), path.c_str(), FALSE);
+  HMODULE probe = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!probe) return std::string();
+  ::FreeLibrary(probe);
+  return path;
+}
+
+TEST(Win32Network, AsksTheSystemsSensapiNeverOneBesideTheProgram) {
+  // Wine's own IsNetworkAlive always answers alive. The stand-in the build makes answers what
+  // ZEMVAR_NETWORK says; one copy goes into the system folder, another beside this program, where a
+  // search by name would find it first.
   char self[MAX_PATH];
   ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
-  std::string standIn = self;
-  standIn = standIn.substr(0, standIn.find_last_of('\\') + 1) + "fake-sensapi\\sensapi.dll";
-  HMODULE fake;
-  {
-    NativeSensapiFirst order;
-    fake = ::LoadLibraryA(standIn.c_str());
-  }
-  ASSERT_NE(nullptr, fake) << standIn;
-  ASSERT_EQ(fake, ::GetModuleHandleA("sensapi.dll")) << "another sensapi.dll was loaded first";
-  ASSERT_NE(nullptr, ::GetProcAddress(fake, "IsNetworkAlive"));
+  const std::string folder = std::string(self).substr(0, std::string(self).find_last_of('\\') + 1);
+  const std::string planted = folder + "sensapi.dll";
+  ASSERT_TRUE(::CopyFileA((folder + "fake-sensapi\\sensapi.dll").c_str(), planted.c_str(), FALSE));
+  const std::string system = SensapiInSystemFolder(folder + "fake-sensapi\\sensapi.dll");
+  ASSERT_FALSE(system.empty());
+  NativeSensapiFirst order;
 
   Win32Network network;
   ::SetEnvironmentVariableA("ZEMVAR_NETWORK", "down");
-  EXPECT_FALSE(network.IsAlive());
+  EXPECT_FALSE(network.IsAlive()) << "the system folder's sensapi.dll was not the one asked";
   ::SetEnvironmentVariableA("ZEMVAR_NETWORK", nullptr);
   EXPECT_TRUE(network.IsAlive());
+  char loaded[MAX_PATH] = {};
+  ::GetModuleFileNameA(::GetModuleHandleA("sensapi.dll"), loaded, sizeof loaded);
+  EXPECT_STRCASEEQ(system.c_str(), loaded);
+  EXPECT_EQ(nullptr, ::GetModuleHandleA(planted.c_str())) << "the planted copy was loaded";
+  ::DeleteFileA(planted.c_str());
 }
 
 // The suites run the build users get: 32-bit, under WoW64 on a 64-bit Windows (where the dialer's key is

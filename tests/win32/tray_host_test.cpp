@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -11,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "message_pump.h"
+
+#include "dialer/check_cycle.h"
 
 #include "resource.h"
 #include "settings/win32_settings_store.h"
@@ -178,11 +181,35 @@ struct NotifyCall {
 };
 std::vector<NotifyCall> notifications;
 
+// The shell as the host sees it: the icons it holds, by window and id, and whether it takes any now (at
+// logon the taskbar may not be ready: an add then times out).
+struct Shell {
+  bool ready = true;
+  std::vector<std::pair<HWND, UINT>> icons;
+  bool Holds(HWND window, UINT id) const {
+    for (auto& icon : icons) {
+      if (icon.first == window && icon.second == id) return true;
+    }
+    return false;
+  }
+} shell;
+
 BOOL WINAPI RecordNotify(DWORD message, PNOTIFYICONDATAA data) {
   notifications.push_back({data->hWnd, message, data->cbSize, data->uID, data->uFlags, data->uCallbackMessage,
                            data->hIcon, data->szTip});
+  const bool held = shell.Holds(data->hWnd, data->uID);
+  const bool done = shell.ready && (message == NIM_ADD ? !held : held);
+  if (!done) {
+    SetLastError(ERROR_TIMEOUT);
+    return FALSE;
+  }
+  if (message == NIM_ADD) shell.icons.push_back({data->hWnd, data->uID});
+  if (message == NIM_DELETE) shell.icons.clear();
   return TRUE;
 }
+
+DWORD ticks = 0;
+DWORD WINAPI FakeTicks() { return ticks; }
 
 struct TimerCall {
   bool kill;
@@ -215,7 +242,8 @@ std::atomic<int> checksRun{0};
 
 std::atomic<std::intptr_t> lastCheckContext{0};
 
-int ScriptedCheck(void* context) {
+int ScriptedCheck(void* context, std::vector<std::string>* notes) {
+  if (nextStatus == 2) notes->push_back("dialer not started: WinExec 2 for \"C:\\G3.exe\"");
   lastCheckContext = reinterpret_cast<std::intptr_t>(context);
   ++checksRun;
   if (checkMs) Sleep(checkMs);
@@ -224,6 +252,7 @@ int ScriptedCheck(void* context) {
 
 void WaitForIdleChecks() {
   for (int i = 0; i < 2000 && checkBusy.Busy(); ++i) Sleep(5);
+  if (checkBusy.Busy()) ADD_FAILURE() << "a check still runs after 10 s";
 }
 
 class TrayHost : public ::testing::Test {
@@ -231,6 +260,8 @@ class TrayHost : public ::testing::Test {
   void SetUp() override {
     WaitForIdleChecks();
     notifications.clear();
+    shell = Shell();
+    ticks = 0;
     timerCalls.clear();
     nextStatus = 0;
     checkMs = 0;
@@ -250,6 +281,7 @@ class TrayHost : public ::testing::Test {
     seams.setTimer = RecordSetTimer;
     seams.killTimer = RecordKillTimer;
     seams.createThread = RecordCreateThread;
+    seams.tickCount = FakeTicks;
   }
   void TearDown() override {
     WaitForIdleChecks();
@@ -262,6 +294,11 @@ class TrayHost : public ::testing::Test {
   int Count(DWORD message) const {
     int n = 0;
     for (auto& c : notifications) n += c.message == message;
+    return n;
+  }
+  int TimersSet(UINT_PTR id, UINT ms) const {
+    int n = 0;
+    for (auto& c : timerCalls) n += !c.kill && c.id == id && c.ms == ms;
     return n;
   }
   // The events of the log's lines, without their times.
@@ -344,6 +381,7 @@ TEST_F(TrayHost, AStatusChangeReachesTheTrayOnceAndTheRebuiltTrayGetsTheIconBack
   nextStatus = 5;
   SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
   ASSERT_TRUE(PumpUntil([this] { return Count(NIM_MODIFY) == 3; }));
+  shell.icons.clear();
   SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_EQ(2, Count(NIM_ADD));
   EXPECT_EQ(static_cast<DWORD>(NIM_ADD), notifications.back().message);
@@ -485,6 +523,11 @@ TEST_F(TrayHost, ExitDuringARunningCheckNeverTouchesTheRemovedIconOrTheHost) {
       }
       if (checkBusy.Busy()) ++exitedDuringCheck;
       host->Exit();
+      // Some rounds let the late check's status reach the host between Exit and its end.
+      if (round % 3 == 0) {
+        WaitForIdleChecks();
+        Pump(10);
+      }
       // The host goes at once, as the start-up routine's does when its loop ends.
       delete host;
     }
@@ -496,6 +539,186 @@ TEST_F(TrayHost, ExitDuringARunningCheckNeverTouchesTheRemovedIconOrTheHost) {
   }
   // The race was really run, most rounds with the check still going.
   EXPECT_GE(exitedDuringCheck, 25);
+}
+
+// At logon the taskbar may not take the icon for minutes. The host asks again every 2 s for the first
+// 2 minutes, then at each check, never holds two icons, and asks nothing once Exit has begun.
+TEST_F(TrayHost, AnIconTheShellRefusesIsAskedForAgainUntilItIsTaken) {
+  WritePrivateProfileStringA("Setup", "Log", "1", ini.c_str());
+  shell.ready = false;
+  nextStatus = 4;
+  TrayHostDialog host(seams);
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  EXPECT_FALSE(host.iconShown());
+  EXPECT_EQ(1, TimersSet(kIconRetryTimerId, 2000));
+  ASSERT_TRUE(PumpUntil([] { return checksRun.load() == 1 && !checkBusy.Busy(); }));
+  Pump(20);
+  EXPECT_EQ(4, host.lastStatus()) << "statuses go on while the icon waits";
+
+  // Ten minutes of refusals: every 2 s for two minutes, then only at the checks.
+  for (ticks = 2000; ticks <= 600000; ticks += 2000) {
+    if (ticks < 120000) SendMessageA(host.hwnd(), WM_TIMER, kIconRetryTimerId, 0);
+    if (ticks % 30000 == 0) SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+    ASSERT_TRUE(shell.icons.empty());
+  }
+  EXPECT_EQ(60, TimersSet(kIconRetryTimerId, 2000)) << "the 2-s retry runs for the first two minutes only";
+  const int addsBefore = Count(NIM_ADD);
+  shell.ready = true;
+  WaitForIdleChecks();
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  EXPECT_TRUE(host.iconShown());
+  EXPECT_EQ(addsBefore + 1, Count(NIM_ADD));
+  ASSERT_EQ(1u, shell.icons.size());
+  EXPECT_EQ("请插入3G无线网卡", notifications.back().tip) << "the icon comes with the status now shown";
+
+  // A stray retry tick and Explorer's broadcast while the icon is there add no second one.
+  SendMessageA(host.hwnd(), WM_TIMER, kIconRetryTimerId, 0);
+  SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_EQ(1u, shell.icons.size());
+
+  // The shell forgets the icon: the next status change finds out and adds it again.
+  shell.icons.clear();
+  WaitForIdleChecks();
+  nextStatus = 0;
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  ASSERT_TRUE(PumpUntil([] { return shell.icons.size() == 1; }));
+  EXPECT_EQ("G3随e行 Tessaline", notifications.back().tip);
+
+  // Exit while an add is being retried: no add follows it.
+  shell.icons.clear();
+  shell.ready = false;
+  SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  host.Exit();
+  const std::size_t atExit = notifications.size();
+  SendMessageA(host.hwnd(), WM_TIMER, kIconRetryTimerId, 0);
+  SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_EQ(atExit, notifications.size());
+  const std::vector<std::string> events = LoggedEvents();
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ("tray icon refused: error 1460; asking again every 2 s", events[1]);
+  EXPECT_NE(events.end(), std::find(events.begin(), events.end(),
+                                    "tray icon still refused: error 1460; asking again at each check"));
+  EXPECT_NE(events.end(), std::find(events.begin(), events.end(), "tray icon taken after 77 refusals"));
+  EXPECT_NE(events.end(), std::find(events.begin(), events.end(), "tray icon lost: error 1460"));
+}
+
+bool aboutOutlived = false;
+BOOL CALLBACK CancelOwned(HWND window, LPARAM) {
+  if (GetWindow(window, GW_OWNER)) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  return TRUE;
+}
+void CALLBACK CloseAboutLate(HWND, UINT, UINT_PTR, DWORD) {
+  aboutOutlived = true;
+  EnumThreadWindows(GetCurrentThreadId(), CancelOwned, 0);
+}
+
+// Logoff: once Windows asks, nothing starts; a cancelled end lets checks go on; the real end takes the
+// icon away and ends the loop at once, with the About box open or not.
+TEST_F(TrayHost, TheSessionsEndStartsNothingAndEndsTheToolAtOnce) {
+  WritePrivateProfileStringA("Setup", "Log", "1", ini.c_str());
+  TrayHostDialog host(seams);
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  WaitForIdleChecks();
+  const int started = workersStarted;
+  EXPECT_EQ(TRUE, SendMessageA(host.hwnd(), WM_QUERYENDSESSION, 0, 0)) << "the tool never holds up a logoff";
+  EXPECT_TRUE(launchesHeld.load());
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  SendMessageA(host.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  EXPECT_EQ(started, workersStarted.load());
+
+  SendMessageA(host.hwnd(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_FALSE(launchesHeld.load());
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  EXPECT_EQ(started + 1, workersStarted.load());
+  WaitForIdleChecks();
+
+  // The real end comes while the settings window and the About box are open.
+  SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+  SendMessageA(host.hwnd(), WM_QUERYENDSESSION, 0, 0);
+  PostMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_ABOUT, 0);
+  PostMessageA(host.hwnd(), WM_ENDSESSION, TRUE, 0);
+  // Should the About box stay, this closes it after 10 s so that the test fails instead of hanging.
+  aboutOutlived = false;
+  const UINT_PTR guard = SetTimer(nullptr, 0, 10000, CloseAboutLate);
+  host.RunModalLoop();
+  KillTimer(nullptr, guard);
+  EXPECT_FALSE(aboutOutlived) << "the About box held the tool past the session's end";
+  EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), notifications.back().message);
+  EXPECT_TRUE(shell.icons.empty());
+  launchesHeld = false;
+  const std::vector<std::string> events = LoggedEvents();
+  EXPECT_EQ((std::vector<std::string>{"start AutoRun=0 Seconds=30", "session ending", "session end cancelled",
+                                      "session ending", "session end", "exit"}),
+            events);
+}
+
+// Back from sleep, one check soon, however many resumes arrive, and none while a check runs.
+TEST_F(TrayHost, AResumeStormStartsOneCheckAfterTheGrace) {
+  WritePrivateProfileStringA("Setup", "Seconds", "600", ini.c_str());
+  TrayHostDialog host(seams);
+  ASSERT_TRUE(host.CreateModeless(nullptr));
+  WaitForIdleChecks();
+  const int started = workersStarted;
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(TRUE, SendMessageA(host.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0));
+  }
+  SendMessageA(host.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);  // the user's, after the automatic one
+  EXPECT_EQ(started, workersStarted.load()) << "the card needs its grace first";
+  EXPECT_EQ(20, TimersSet(kResumeTimerId, 5000)) << "each resume only moves the one grace timer";
+  ASSERT_TRUE(PumpUntil([&] { return workersStarted.load() == started + 1; }, 10000));
+  Pump(200);
+  EXPECT_EQ(started + 1, workersStarted.load());
+  EXPECT_EQ(1, TimersSet(1, 600000)) << "the check timer keeps its interval";
+
+  // A resume while a check runs adds none.
+  checkMs = 300;
+  SendMessageA(host.hwnd(), WM_TIMER, host.timerId(), 0);
+  ASSERT_TRUE(PumpUntil([] { return checkBusy.Busy(); }));
+  SendMessageA(host.hwnd(), WM_TIMER, kResumeTimerId, 0);
+  EXPECT_EQ(started + 2, workersStarted.load());
+  host.Exit();
+}
+
+UINT_PTR WINAPI FailingSetTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return 0;
+}
+HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) {
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return nullptr;
+}
+
+// With Log=1 the failures a user cannot see otherwise are written down, with Windows' numbers.
+TEST_F(TrayHost, WithTheLogOnFailuresAreToldWithTheirErrors) {
+  WritePrivateProfileStringA("Setup", "Log", "1", ini.c_str());
+  struct RefusingProfile : Win32ProfileFile {
+    bool Write(const std::string&, const char*, const char*, const char*) override {
+      lastError_ = ERROR_ACCESS_DENIED;
+      return false;
+    }
+  } profile;
+  seams.profile = &profile;
+  seams.setTimer = FailingSetTimer;
+  seams.createThread = FailingCreateThread;
+  {
+    TrayHostDialog host(seams);
+    ASSERT_TRUE(host.CreateModeless(nullptr));
+    SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
+    SetDlgItemTextA(host.hwnd(), IDC_SECONDS, "45");
+    SendMessageA(host.hwnd(), WM_COMMAND, IDC_SAVE, 0);
+    // A check's notes reach the log before its status.
+    PostMessageA(host.hwnd(), kCheckDoneMessage, 2,
+                 reinterpret_cast<LPARAM>(new std::vector<std::string>{"dialer not started: WinExec 2"}));
+    Pump(20);
+    host.Exit();
+  }
+  EXPECT_EQ(-9, GetPrivateProfileIntA("Setup", "Seconds", -9, ini.c_str())) << "the save wrote nothing";
+  EXPECT_EQ((std::vector<std::string>{"start AutoRun=0 Seconds=30", "check thread not started: error 8",
+                                      "check timer not started: error 8", "check timer not started: error 8",
+                                      "settings AutoRun=0 Seconds=45 in use but not saved: config.ini error 5",
+                                      "dialer not started: WinExec 2",
+                                      "status 2 启动“G3随e行”失败", "exit"}),
+            LoggedEvents());
 }
 
 }  // namespace

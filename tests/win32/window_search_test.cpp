@@ -166,11 +166,15 @@ TEST_F(Win32WindowSearch, ClickReachesARealButton) {
   const WindowId found =
       FindDialerBox(desktop, dialer::kPromptTitleZh, dialer::kPromptTitleEn, 0, dialer::kNoDeviceZh, dialer::kNoDeviceEn);
   ASSERT_EQ(ToWindowId(box), found);
-  ASSERT_TRUE(ClickButtonAt(desktop, found, dialer::kNoDeviceButtonX, dialer::kNoDeviceButtonY));
+  ASSERT_EQ(Press::Pressed, ClickButtonAt(desktop, found, dialer::kNoDeviceButtonX, dialer::kNoDeviceButtonY));
   PumpUntil([] { return !commands.empty(); });
   ASSERT_EQ(1u, commands.size());
   EXPECT_EQ(box, commands[0].dialog);
   EXPECT_EQ(MAKEWPARAM(IDOK, BN_CLICKED), commands[0].wParam);
+
+  // A window that has gone fails the post, which is no refusal: only "access denied" is one.
+  ::DestroyWindow(box);
+  EXPECT_EQ(PostResult::Failed, desktop.Post(found, kMsgLButtonDown, 0, 0));
 }
 
 TEST_F(Win32WindowSearch, PromptPassAnswersRealBoxesAndCommandsTheMainWindow) {
