@@ -36,7 +36,6 @@ TEST(DialerSimulator, QuitsWhenItsWindowIsClosedOrItsTimeIsUp) {
 }
 
 TEST(DialerSimulator, StopsTakingMessagesWhenAskedToHang) {
-  testing::EndStrayDialers();
   Simulator sim("Hang");
   ASSERT_TRUE(sim.Start("--no-detect --no-panel --hang-after 2000"));  // it answered the sync
   const HWND window = sim.Window();
