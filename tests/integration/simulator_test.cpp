@@ -35,5 +35,19 @@ TEST(DialerSimulator, QuitsWhenItsWindowIsClosedOrItsTimeIsUp) {
   }
 }
 
+TEST(DialerSimulator, StopsTakingMessagesWhenAskedToHang) {
+  Simulator sim("Hang");
+  ASSERT_TRUE(sim.Start("--no-detect --no-panel --hang-after 2000"));  // it answered the sync
+  const HWND window = sim.Window();
+  EXPECT_FALSE(IsHungAppWindow(window));
+  ASSERT_TRUE(sim.WaitFor("hang", 20000));
+  // The system calls a window hung once its thread has taken no message for 5 s.
+  const DWORD hangSeen = GetTickCount();
+  while (!IsHungAppWindow(window) && GetTickCount() - hangSeen < 15000) Sleep(100);
+  EXPECT_TRUE(IsHungAppWindow(window) && IsWindowVisible(window)) << GetTickCount() - hangSeen << " ms after";
+  sim.Stop();
+  EXPECT_TRUE(sim.WaitForExit(5000));
+}
+
 }  // namespace
 }  // namespace zemvar

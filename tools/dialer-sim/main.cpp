@@ -240,6 +240,12 @@ void Quit() {
   PostQuitMessage(0);
 }
 
+// No message loop from here on, so that the system sees the windows as hung; ending the process still works.
+[[noreturn]] void Hang() {
+  Journal("hang");
+  for (;;) Sleep(INFINITE);
+}
+
 void OnBoxCommand(BoxKind kind, int id, HWND control) {
   if (!control) {
     // Escape or the close box: the box goes without an answer.
@@ -513,6 +519,7 @@ void BuildSchedule() {
   }
   if (o.exitAfter != kNever) steps.push_back({o.exitAfter, [](int) { Quit(); }, 0});
   if (o.chaos) steps.push_back({o.chaosEvery, ChaosEvent, 0});
+  if (o.hangAfter != kNever) steps.push_back({o.hangAfter, [](int) { Hang(); }, 0});
   // Stable: a main window due at the same time as the boxes comes first and owns them.
   for (size_t i = 1; i < steps.size(); ++i) {
     for (size_t j = i; j > 0 && steps[j - 1].at > steps[j].at; --j) std::swap(steps[j - 1], steps[j]);

@@ -126,6 +126,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
       ++i;
     } else if (arg == "--exit-after") {
       if (!ms(&o->exitAfter)) return false;
+    } else if (arg == "--hang-after") {
+      if (!ms(&o->hangAfter)) return false;
     } else if (arg == "--chaos") {
       // Any 32-bit number, so that a seed the journal names can be given back.
       const bool digits = !value.empty() && value.size() <= 10 &&
@@ -217,6 +219,9 @@ const char kHelpText[] =
     "  --prompt-button-elsewhere its buttons lie away from the usual place\r\n"
     "  --journal FILE            journal file (default dialer-sim-journal.txt beside the program)\r\n"
     "  --exit-after MS           quit by itself at MS\r\n"
+    "  --hang-after MS           at MS stop taking messages for good, as a hung dialer does: the\r\n"
+    "                            windows stay, 5 s later Windows calls them hung (status 8 in\r\n"
+    "                            Zemvar); only ending the process ends it\r\n"
     "  --chaos SEED              chaos mode: at random moments (seeded, so a run can be repeated)\r\n"
     "                            raise or withdraw any box or the device-detection box, or close\r\n"
     "                            the panel or the main window and reopen it a moment later (never\r\n"
@@ -240,6 +245,7 @@ const char kHelpText[] =
     "  sync                                 answer to message WM_APP+1 (tests wait for it)\r\n"
     "  chaos seed=N every=MS exit=N         chaos mode is on\r\n"
     "  chaos-exit                           a chaos event made the program quit\r\n"
+    "  hang                                 the program stopped taking messages\r\n"
     "  exit                                 the program quits\r\n";
 
 }  // namespace sim

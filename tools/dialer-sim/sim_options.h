@@ -30,6 +30,7 @@ struct Options {
   PromptButtons promptButtons = PromptButtons::Normal;
   std::string journal;  // empty: beside the executable
   int exitAfter = kNever;
+  int hangAfter = kNever;  // from then on the user-interface thread takes no messages
   // Chaos: at random moments raise or withdraw a box, or close and reopen a window.
   bool chaos = false;
   unsigned chaosSeed = 1;

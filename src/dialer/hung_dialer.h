@@ -1,0 +1,38 @@
+// When to end a dialer whose main window has stopped taking messages.
+#pragma once
+
+#include <cstdint>
+
+namespace zemvar {
+
+// "RestartHung" under [Setup]: after how many hung checks in a row the dialer is ended. Absent (nullptr),
+// empty, not a number, 0 or negative: never (0). 1 counts as 2: one hung check is never enough. Values past
+// the int range saturate.
+int RestartHungFromText(const char* text);
+
+constexpr std::uint64_t kRestartSpacingMs = 10ull * 60 * 1000;
+
+// Across checks, on the check's thread (checks never overlap): counts the checks in a row that found the
+// dialer hung and says when one should end it.
+class HungDialerWatch {
+ public:
+  explicit HungDialerWatch(int restartAfter = 0);  // 0: never end
+  void SetRestartAfter(int restartAfter);
+  // One check's finding (hung at its start and at its end); nowMs a monotonic millisecond tick. A check that
+  // did not find it hung resets the count. True when this check should end the dialer now: ending is on,
+  // the count has reached restartAfter, and no end was tried in the last kRestartSpacingMs.
+  // A count that reached restartAfter while an end was held back still ends at the first hung check after
+  // the spacing: the dialer has been hung for that many checks, there is no need to see it again.
+  bool Observe(bool hung, std::uint64_t nowMs);
+  // An end was tried at nowMs, whether or not it worked: the count starts again and the spacing starts here.
+  void Ended(std::uint64_t nowMs);
+  int hungChecks() const;  // hung checks in a row so far
+
+ private:
+  int restartAfter_ = 0;
+  int hungChecks_ = 0;
+  bool tried_ = false;  // so that the first end needs no spacing, however small the tick
+  std::uint64_t lastTryMs_ = 0;
+};
+
+}  // namespace zemvar
