@@ -154,11 +154,8 @@ class TimedDesktop : public zemvar::Desktop {
   }
   bool IsWindow(zemvar::WindowId w) override { return Timed([&] { return inner_.IsWindow(w); }); }
   bool IsVisible(zemvar::WindowId w) override { return Timed([&] { return inner_.IsVisible(w); }); }
-  void Post(zemvar::WindowId w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-    Timed([&] {
-      inner_.Post(w, m, wp, lp);
-      return 0;
-    });
+  zemvar::PostResult Post(zemvar::WindowId w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
+    return Timed([&] { return inner_.Post(w, m, wp, lp); });
   }
 
   double milliseconds = 0;

@@ -130,9 +130,21 @@ start_zemvar() {
 zemvar_running() { kill -0 "$zemvar_pid" 2>/dev/null; }
 zemvar_ended() { ! zemvar_running; }
 
-# From here on the tool sees every network down: our sensapi.dll beside it answers so.
+# The folder a 32-bit program knows as its system folder, in our prefix.
+system_folder() {
+  if [ "$ZEMVAR_WINEARCH" = win64 ]; then echo "$WINEPREFIX/drive_c/windows/syswow64"
+  else echo "$WINEPREFIX/drive_c/windows/system32"; fi
+}
+
+# From here on the tool sees every network down: our sensapi.dll in the system folder, where the tool
+# loads it from, answers so. Wine's own stays beside it as sensapi.dll.wine; ours answers alive unless
+# ZEMVAR_NETWORK says down, as Wine's does.
 network_down() {
-  cp "$build/tools/fake-sensapi/sensapi.dll" "$work/sensapi.dll"
+  local system
+  system=$(system_folder)
+  [ -f "$system/sensapi.dll.wine" ] || mv "$system/sensapi.dll" "$system/sensapi.dll.wine" ||
+    fail "Wine's sensapi.dll could not be put aside"
+  cp "$build/tools/fake-sensapi/sensapi.dll" "$system/sensapi.dll" || fail "the sensapi.dll stand-in was not placed"
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;sensapi=n,b" ZEMVAR_NETWORK=down
 }
 

@@ -1,6 +1,7 @@
 /* A stand-in for the system's sensapi.dll, for trying the tool's offline road where the real one cannot
-   be unplugged (Wine's always answers "alive"). Put it beside Zemvar.exe, run with
-   WINEDLLOVERRIDES="sensapi=n,b", and set ZEMVAR_NETWORK=down to have every network reported down. */
+   be unplugged (Wine's always answers "alive"). Zemvar loads sensapi.dll only from the system folder: put
+   it there (syswow64 in a 64-bit prefix), run with WINEDLLOVERRIDES="sensapi=n,b", and set
+   ZEMVAR_NETWORK=down to have every network reported down. */
 #include <windows.h>
 
 BOOL WINAPI IsNetworkAlive(LPDWORD flags) {
