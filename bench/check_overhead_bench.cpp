@@ -28,6 +28,7 @@ class MeasuredPauses : public zemvar::Pauses {
     total += milliseconds;
     ::Sleep(milliseconds);
   }
+  std::uint64_t NowMs() override { return ::GetTickCount(); }
   std::uint64_t total = 0;
 };
 
@@ -157,6 +158,8 @@ class TimedDesktop : public zemvar::Desktop {
   zemvar::PostResult Post(zemvar::WindowId w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
     return Timed([&] { return inner_.Post(w, m, wp, lp); });
   }
+  bool IsHung(zemvar::WindowId w) override { return Timed([&] { return inner_.IsHung(w); }); }
+  std::uint32_t ProcessOf(zemvar::WindowId w) override { return Timed([&] { return inner_.ProcessOf(w); }); }
 
   double milliseconds = 0;
   std::uint64_t calls = 0;

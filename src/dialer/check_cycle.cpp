@@ -70,6 +70,21 @@ void WaitForDeviceDetection(CheckEnvironment& env) {
   }
 }
 
+// Ends the process that owns the hung main window; the next check starts the dialer afresh.
+void EndHungDialer(CheckEnvironment& env, WindowId main) {
+  const std::string checks = std::to_string(env.hungWatch->hungChecks()) + " hung checks";
+  env.hungWatch->Ended(env.pauses.NowMs());
+  const std::uint32_t process = env.desktop.ProcessOf(main);
+  if (!process) {
+    Note(env, "hung dialer not ended after " + checks + ": its window has gone");
+    return;
+  }
+  const std::string which = "hung dialer (process " + std::to_string(process) + ")";
+  const std::uint32_t error = env.launcher.End(process);
+  Note(env, error ? which + " not ended after " + checks + ": error " + std::to_string(error)
+                  : which + " ended after " + checks);
+}
+
 ConnectionStatus CheckOnce(CheckEnvironment& env) {
   Desktop& desktop = env.desktop;
   dialerMainWindow = 0;
@@ -116,8 +131,16 @@ ConnectionStatus CheckOnce(CheckEnvironment& env) {
 bool FindDialerWithoutMarker(Desktop& desktop) { return FindDialer(desktop, MatchTopLevelLackingChild) != 0; }
 
 ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
-  const ConnectionStatus status = CheckOnce(env);
+  // Posts into a hung dialer's queue are never read, so the check's own result would be a false "all is
+  // well". A dialer that answers at either end was only busy for a moment.
+  const WindowId main = FindDialer(env.desktop, MatchTopLevelLackingChild);
+  const bool hungAtStart = main && env.desktop.IsHung(main);
+  ConnectionStatus status = CheckOnce(env);
+  if (status == StatusHeld) return status;
   if (status == StatusRefused) Note(env, "the dialer refused a posted message: error 5, access denied");
+  const bool hung = hungAtStart && env.desktop.IsHung(main);
+  if (hung) status = StatusHung;
+  if (env.hungWatch && env.hungWatch->Observe(hung, env.pauses.NowMs())) EndHungDialer(env, main);
   return status;
 }
 

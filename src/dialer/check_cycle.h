@@ -8,6 +8,7 @@
 #include "dialer/connection_status.h"
 #include "dialer/desktop.h"
 #include "dialer/dialer_locator.h"
+#include "dialer/hung_dialer.h"
 
 namespace zemvar {
 
@@ -28,6 +29,8 @@ struct CheckEnvironment {
   // What the log should tell besides the status, for the user-interface thread to write: the check's
   // thread never touches the file. None: nothing is kept.
   std::vector<std::string>* notes = nullptr;
+  // Counts hung checks across checks and says when to end the dialer. None: a hung dialer is never ended.
+  HungDialerWatch* hungWatch = nullptr;
 };
 
 // Set while the session ends: Windows is closing programs, so no check may start one.

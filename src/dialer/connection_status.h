@@ -13,6 +13,8 @@ enum ConnectionStatus : int {
   StatusNoConnectButton = 6,
   // The dialer's windows refused our posts: it runs with more rights than the tool.
   StatusRefused = 7,
+  // The dialer's main window took no message at the check's start nor at its end.
+  StatusHung = 8,
   // Not a result to show: the session is ending, and the check stopped short of starting the dialer.
   StatusHeld = -1,
 };

@@ -52,6 +52,10 @@ class Desktop {
   virtual bool IsWindow(WindowId window) = 0;
   virtual bool IsVisible(WindowId window) = 0;
   virtual PostResult Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // As IsHungAppWindow: the window's thread has taken no message for 5 s.
+  virtual bool IsHung(WindowId window) = 0;
+  // The process that owns the window; 0 once it has gone.
+  virtual std::uint32_t ProcessOf(WindowId window) = 0;
 };
 
 // Pauses of the check, so that tests take no real time over them.
@@ -59,6 +63,8 @@ class Pauses {
  public:
   virtual ~Pauses() = default;
   virtual void Pause(std::uint32_t milliseconds) = 0;
+  // A monotonic millisecond count that the pauses move on.
+  virtual std::uint64_t NowMs() = 0;
 };
 
 }  // namespace zemvar

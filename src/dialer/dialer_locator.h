@@ -21,11 +21,12 @@ class InstallRegistry {
   virtual void Close() = 0;
 };
 
-// Starts a program; the result is WinExec's (31 or less: failed).
+// Starts a program; the result is WinExec's (31 or less: failed). Ends one: 0, or the system's error code.
 class Launcher {
  public:
   virtual ~Launcher() = default;
   virtual std::uint32_t Launch(const char* commandLine) = 0;
+  virtual std::uint32_t End(std::uint32_t processId) = 0;
 };
 
 constexpr std::size_t kPathBuffer = 260;

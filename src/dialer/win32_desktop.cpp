@@ -1,6 +1,7 @@
 #include "dialer/win32_desktop.h"
 
 #include "dialer/dialer_texts.h"
+#include "platform/tick_count.h"
 
 #include <string>
 
@@ -70,6 +71,19 @@ PostResult Win32Desktop::Post(WindowId window, std::uint32_t message, std::uintp
   return ::GetLastError() == ERROR_ACCESS_DENIED ? PostResult::Refused : PostResult::Failed;
 }
 
+bool Win32Desktop::IsHung(WindowId window) { return window && ::IsHungAppWindow(ToHwnd(window)); }
+
+std::uint32_t Win32Desktop::ProcessOf(WindowId window) {
+  DWORD process = 0;
+  if (window) ::GetWindowThreadProcessId(ToHwnd(window), &process);
+  return process;
+}
+
+std::uint64_t Win32Pauses::NowMs() {
+  static std::atomic<std::uint64_t> last{0};
+  return WidenTickCount(last, ::GetTickCount());
+}
+
 bool Win32InstallRegistry::Open() {
   Close();
   const REGSAM access = KEY_READ | KEY_WOW64_32KEY;
@@ -94,6 +108,16 @@ void Win32InstallRegistry::Close() {
 }
 
 std::uint32_t Win32Launcher::Launch(const char* commandLine) { return ::WinExec(commandLine, SW_SHOWNORMAL); }
+
+std::uint32_t Win32Launcher::End(std::uint32_t processId) {
+  constexpr DWORD kGoneWithinMs = 5000;
+  HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+  if (!process) return ::GetLastError();
+  const DWORD error = ::TerminateProcess(process, 1) ? 0 : ::GetLastError();
+  if (error == 0) ::WaitForSingleObject(process, kGoneWithinMs);
+  ::CloseHandle(process);
+  return error;
+}
 
 bool Win32Network::IsAlive() {
   using IsNetworkAliveFn = BOOL(WINAPI*)(LPDWORD);

@@ -22,11 +22,14 @@ class Win32Desktop : public Desktop {
   bool IsWindow(WindowId window) override;
   bool IsVisible(WindowId window) override;
   PostResult Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool IsHung(WindowId window) override;
+  std::uint32_t ProcessOf(WindowId window) override;
 };
 
 class Win32Pauses : public Pauses {
  public:
   void Pause(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+  std::uint64_t NowMs() override;
 };
 
 // HKEY_LOCAL_MACHINE\SOFTWARE\China Mobile\eWalk, in the 32-bit view where the dialer's installer writes.
@@ -44,6 +47,8 @@ class Win32InstallRegistry : public InstallRegistry {
 class Win32Launcher : public Launcher {
  public:
   std::uint32_t Launch(const char* commandLine) override;
+  // Waits a few seconds for the process to go, so that the next check does not find its windows.
+  std::uint32_t End(std::uint32_t processId) override;
 };
 
 // IsNetworkAlive from sensapi.dll, loaded at run time. When the DLL or the function is missing the

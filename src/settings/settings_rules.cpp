@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "dialer/hung_dialer.h"
+
 namespace zemvar {
 namespace {
 
@@ -10,6 +12,7 @@ constexpr char kSection[] = "Setup";
 constexpr char kAutoRunKey[] = "AutoRun";
 constexpr char kSecondsKey[] = "Seconds";
 constexpr char kLogKey[] = "Log";
+constexpr char kRestartHungKey[] = "RestartHung";
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -72,6 +75,7 @@ Settings LoadSettings(ProfileFile& profile, const std::string& modulePath) {
   if (profile.Read(path, kSection, kAutoRunKey, &value)) settings.autoRun = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
   if (profile.Read(path, kSection, kSecondsKey, &value)) settings.seconds = ParseDecimal(value.c_str());
   if (profile.Read(path, kSection, kLogKey, &value)) settings.log = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
+  if (profile.Read(path, kSection, kRestartHungKey, &value)) settings.restartHung = RestartHungFromText(value.c_str());
   return settings;
 }
 

@@ -73,6 +73,7 @@ struct Settings {
   int autoRun = 0;  // 0 or 1
   int seconds = kDefaultSeconds;
   int log = 0;  // 0 or 1; only a person editing config.ini turns it on
+  int restartHung = 0;  // hung checks in a row before the dialer is ended; 0: never. Also set by hand only.
 };
 
 // Reads the settings; missing file or keys give off, 30 and no log. A stored "Seconds" is taken unchanged.

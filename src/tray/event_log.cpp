@@ -11,7 +11,11 @@ bool LogPathFor(const std::string& modulePath, std::string* path) {
   return PathBesideModule(modulePath, "Zemvar.log.1", &older) && PathBesideModule(modulePath, "Zemvar.log", path);
 }
 
-std::string StartEvent(const Settings& settings) { return "start " + DescribeSettings(settings); }
+std::string StartEvent(const Settings& settings) {
+  std::string event = "start " + DescribeSettings(settings);
+  if (settings.restartHung) event += " RestartHung=" + std::to_string(settings.restartHung);
+  return event;
+}
 
 std::string StatusEvent(int status) {
   char text[96];

@@ -15,6 +15,7 @@ constexpr const char* kStatusTexts[kStatusCount] = {
     "未发现“G3随e行”主窗口",
     "未找到“G3随e行”自动连接按钮",
     "“G3随e行”拒绝操作，请以管理员身份运行本程序",
+    "“G3随e行”没有响应",
 };
 
 constexpr std::intptr_t kLButtonDown = 0x0201;

@@ -12,7 +12,7 @@ namespace zemvar {
 constexpr unsigned kTrayIconId = 129;
 constexpr unsigned kTrayNotifyMessage = 0x0400 + 1;  // WM_USER + 1
 constexpr unsigned kCheckTimerId = 1;
-constexpr int kStatusCount = 8;
+constexpr int kStatusCount = 9;
 
 // Statuses outside the known range are shown as 0.
 int ShownStatus(int status);

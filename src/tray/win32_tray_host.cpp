@@ -13,10 +13,14 @@
 namespace zemvar {
 namespace {
 
+// Lives as long as the process: a worker may still run after the host has gone.
+HungDialerWatch hungWatch;
+
 int RunRealCheck(void*, std::vector<std::string>* notes) {
   Win32CheckEnvironment environment;
   CheckEnvironment e = environment.Get();
   e.notes = notes;
+  e.hungWatch = &hungWatch;
   return RunConnectionCheck(e);
 }
 
@@ -78,6 +82,7 @@ TrayHostDialog::TrayHostDialog(const Seams& seams)
   alertIcon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_ALERT));
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   settings_ = LoadSettings(*profile_, seams_.modulePath);
+  if (seams_.check == RunRealCheck) hungWatch.SetRestartAfter(settings_.restartHung);
   std::string logPath;
   if (settings_.log && LogPathFor(seams_.modulePath, &logPath)) log_ = EventLog(*seams_.logFiles, *seams_.clock, logPath);
 }

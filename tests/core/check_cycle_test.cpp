@@ -323,6 +323,81 @@ TEST_F(ConnectionCheck, PostsTheDialerRefusesEndTheCheckWith7AndANote) {
   EXPECT_TRUE(notes.empty());
 }
 
+// Posts into a hung dialer's queue are lost: a check that finds it hung from start to end says so.
+TEST_F(ConnectionCheck, ADialerHungThroughTheWholeCheckGives8AndAMomentsPauseDoesNot) {
+  AddPanel();
+  AddMain();
+  desktop.Get(main).hung = true;
+  std::vector<WindowId> tested;
+  desktop.onHungTest = [&](WindowId window) { tested.push_back(window); };
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_EQ((std::vector<WindowId>{main, main}), tested) << "the main window, at the start and at the end";
+
+  desktop.onHungTest = [&](WindowId window) { desktop.Get(window).hung = false; };
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env)) << "answering again by the end";
+  desktop.onHungTest = nullptr;
+  pauses.taken.clear();
+  events[1] = [&] { desktop.Get(main).hung = true; };
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env)) << "hung only at the end";
+  EXPECT_TRUE(desktop.Get(main).hung);
+
+  // A dialer that is hung the moment it starts has no window to test when the check begins.
+  desktop.Destroy(panel);
+  desktop.Destroy(main);
+  events.clear();
+  events[2] = [&] {
+    AddPanel();
+    desktop.Get(AddMain()).hung = true;
+  };
+  pauses.taken.clear();
+  EXPECT_EQ(StatusOk, RunConnectionCheck(env));
+  EXPECT_EQ(1u, launcher.launched.size());
+}
+
+// With RestartHung the process that owns the main window is ended after that many hung checks, at most
+// once in ten minutes; the next check starts the dialer as always.
+TEST_F(ConnectionCheck, AHungDialerIsEndedAfterTheGivenChecksAndAFailedEndIsToldOnly) {
+  std::vector<std::string> notes;
+  env.notes = &notes;
+  HungDialerWatch watch(2);
+  env.hungWatch = &watch;
+  AddPanel();
+  AddMain();
+  desktop.Get(main).hung = true;
+  desktop.Get(main).process = 777;
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_TRUE(launcher.ended.empty());
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_EQ(std::vector<std::uint32_t>{777}, launcher.ended);
+  EXPECT_EQ(std::vector<std::string>{"hung dialer (process 777) ended after 2 hung checks"}, notes);
+
+  // Still hung a minute later (it came back hung at once): not again within ten minutes.
+  for (int minute = 1; minute < 10; ++minute) {
+    pauses.total += 60000;
+    EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  }
+  EXPECT_EQ(1u, launcher.ended.size());
+
+  // Past the ten minutes the end is tried again; refused (the dialer runs as administrator), only the log hears.
+  launcher.endError = 5;
+  pauses.total += 60000;
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_EQ(2u, launcher.ended.size());
+  EXPECT_EQ("hung dialer (process 777) not ended after 10 hung checks: error 5", notes.back());
+  EXPECT_TRUE(launcher.launched.empty());
+
+  // The window closes between the last hung test and the end: nothing is ended, and the log says why.
+  pauses.total += 10 * 60000;
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  int tests = 0;
+  desktop.onHungTest = [&](WindowId window) {
+    if (++tests == 2) desktop.Destroy(window);
+  };
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_EQ(2u, launcher.ended.size());
+  EXPECT_EQ("hung dialer not ended after 2 hung checks: its window has gone", notes.back());
+}
+
 // Once the session ends no check starts the dialer, and the check has nothing to show.
 TEST_F(ConnectionCheck, WhileTheSessionEndsNoDialerIsStarted) {
   launchesHeld = true;

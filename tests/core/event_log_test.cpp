@@ -60,6 +60,8 @@ TEST(EventLog, LinesAreTheLocalTimeAndTheEventInTheTooltipsCodePage) {
   log.Write(StatusEvent(0));
   settings.autoRun = 1;
   settings.seconds = 45;
+  settings.restartHung = 2;
+  log.Write(StartEvent(settings));
   log.Write(SettingsEvent(settings));
   log.Write(SettingsEvent(settings, SaveErrors{5, 0}));
   log.Write(SettingsEvent(settings, SaveErrors{32, 5}));
@@ -67,6 +69,7 @@ TEST(EventLog, LinesAreTheLocalTimeAndTheEventInTheTooltipsCodePage) {
   EXPECT_EQ("2026-03-07 09:05:02 start AutoRun=0 Seconds=30\r\n"
             "2026-03-07 09:05:02 status 1 未安装“G3随e行”\r\n"
             "2026-03-07 09:05:02 status 0 G3随e行 Tessaline\r\n"
+            "2026-03-07 09:05:02 start AutoRun=1 Seconds=45 RestartHung=2\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 5\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 32, Run value "

@@ -139,6 +139,18 @@ PostResult FakeDesktop::Post(WindowId window, std::uint32_t message, std::uintpt
   return PostResult::Posted;
 }
 
+bool FakeDesktop::IsHung(WindowId window) {
+  auto it = windows_.find(window);
+  const bool hung = it != windows_.end() && it->second.hung;
+  if (onHungTest) onHungTest(window);
+  return hung;
+}
+
+std::uint32_t FakeDesktop::ProcessOf(WindowId window) {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? 0 : it->second.process;
+}
+
 int FakeDesktop::ClicksOn(WindowId window) const {
   int clicks = 0;
   for (std::size_t i = 0; i + 1 < posts.size(); ++i) {

@@ -30,6 +30,8 @@ class FakeDesktop : public Desktop {
     Rect rect;            // screen coordinates
     Point clientOrigin;   // screen position of the client area's (0, 0)
     bool visible = true;
+    bool hung = false;  // its thread takes no messages
+    std::uint32_t process = 4242;
     std::vector<WindowId> children;
   };
 
@@ -64,6 +66,10 @@ class FakeDesktop : public Desktop {
   bool IsWindow(WindowId window) override;
   bool IsVisible(WindowId window) override;
   PostResult Post(WindowId window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool IsHung(WindowId window) override;
+  std::uint32_t ProcessOf(WindowId window) override;
+  // Runs after each hung test, with the window tested.
+  std::function<void(WindowId)> onHungTest;
 
   // Clicks (a button-down then button-up pair) posted to a window.
   int ClicksOn(WindowId window) const;
@@ -82,6 +88,7 @@ class FakeDesktop : public Desktop {
 class FakePauses : public Pauses {
  public:
   void Pause(std::uint32_t milliseconds) override;
+  std::uint64_t NowMs() override { return total; }
   std::vector<std::uint32_t> taken;
   std::uint64_t total = 0;
   // Runs after each pause with the number of pauses so far.
@@ -126,9 +133,15 @@ class FakeInstallRegistry : public InstallRegistry {
 class FakeLauncher : public Launcher {
  public:
   std::uint32_t Launch(const char* commandLine) override;
+  std::uint32_t End(std::uint32_t processId) override {
+    ended.push_back(processId);
+    return endError;
+  }
   std::vector<std::string> launched;
   std::uint32_t result = 33;
   std::function<void()> onLaunch;
+  std::vector<std::uint32_t> ended;
+  std::uint32_t endError = 0;
 };
 
 }  // namespace zemvar::testing

@@ -135,6 +135,12 @@ TEST(LoadSettings, TakesTheStoredValues) {
     profile.values[std::string(kIni) + "|Setup|Log"] = stored;
     EXPECT_EQ(expected, LoadSettings(profile, kExe).log) << stored;
   }
+  EXPECT_EQ(0, LoadSettings(profile, kExe).restartHung);
+  for (auto [stored, expected] : std::vector<std::pair<const char*, int>>{
+           {"3", 3}, {"1", 2}, {"abc", 0}, {"-1", 0}, {"99999999999", 2147483647}, {"", 0}}) {
+    profile.values[std::string(kIni) + "|Setup|RestartHung"] = stored;
+    EXPECT_EQ(expected, LoadSettings(profile, kExe).restartHung) << stored;
+  }
   // A path that does not fit reads nothing, rather than another file.
   EXPECT_EQ(30, LoadSettings(profile, "C:\\" + std::string(260, 'x') + "\\Zemvar.exe").seconds);
 }

@@ -20,6 +20,7 @@ TEST(TrayStatus, TextsAndIconsByStatus) {
   EXPECT_STREQ("未发现“G3随e行”主窗口", StatusText(5));
   EXPECT_STREQ("未找到“G3随e行”自动连接按钮", StatusText(6));
   EXPECT_STREQ("“G3随e行”拒绝操作，请以管理员身份运行本程序", StatusText(7));
+  EXPECT_STREQ("“G3随e行”没有响应", StatusText(8));
   // The GBK bytes the "A" functions and the shell see.
   EXPECT_EQ(0, std::memcmp(StatusText(4), "\xc7\xeb\xb2\xe5\xc8\xeb" "3G", 8));
   for (int s = 0; s < kStatusCount; ++s) {
@@ -29,7 +30,7 @@ TEST(TrayStatus, TextsAndIconsByStatus) {
 }
 
 TEST(TrayStatus, OutOfRangeShowsAsAllWell) {
-  for (int s : {-1, 8, 100, -2147483647 - 1, 2147483647}) {
+  for (int s : {-1, 9, 100, -2147483647 - 1, 2147483647}) {
     EXPECT_EQ(0, ShownStatus(s));
     EXPECT_STREQ(StatusText(0), StatusText(s));
     EXPECT_FALSE(StatusShowsAlert(s));

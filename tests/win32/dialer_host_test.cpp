@@ -159,6 +159,8 @@ TEST(Win32Launcher, MissingProgramIsAFailedStart) {
   EXPECT_LE(launcher.Launch("\"C:\\no such folder\\eWalk.exe\""), 31u);
   // Unquoted, the same path with spaces would name "C:\no" and fail just the same.
   EXPECT_LE(launcher.Launch("C:\\no such folder\\eWalk.exe"), 31u);
+  // A dialer that has already gone cannot be ended, and says so with the system's code.
+  EXPECT_EQ(static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER), launcher.End(0xfffffff0u));
 }
 
 // Wine prefers its own sensapi.dll to another of that name unless told otherwise; this tells it, for this
