@@ -162,6 +162,16 @@ crash_handler_running() { [ -n "$(in_prefix winedbg)" ]; }
 tray_window() { xdotool search --onlyvisible --name '^Wine System Tray' 2>/dev/null | head -1 || true; }
 tray_shown() { [ -n "$(tray_window)" ]; }
 tray_gone() { [ -z "$(tray_window)" ]; }
+# icon_shows FF0000|00FF00: Wine's tray window shows our alert icon (red) or our normal one (lime). The
+# greps read to the end: under pipefail, one that quits early fails the pipe it ends.
+icon_shows() {
+  import -display "$DISPLAY" -window "$(tray_window)" -depth 8 txt:- 2>/dev/null | grep "#$1 " >/dev/null
+}
+
+# logged REGEX: a line of the tool's log (Log=1), after its time, matches.
+logged() { [ -f "$work/Zemvar.log" ] && tr -d '\r' <"$work/Zemvar.log" | LC_ALL=C grep -aE "^.{20}$1\$" >/dev/null; }
+# The log's events, without their times, joined by '|', as UTF-8.
+log_events() { tr -d '\r' <"$work/Zemvar.log" | cut -c21- | tr '\n' '|' | iconv -f GBK -t UTF-8; }
 
 # The open tray menu: a visible window of our process with no name (the host stays hidden).
 menu_window() { xdotool search --onlyvisible --classname '^zemvar\.exe$' 2>/dev/null | head -1 || true; }

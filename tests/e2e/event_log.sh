@@ -6,13 +6,6 @@ source "$(dirname "$0")/../lib.sh"
 
 config=$'[Setup]\r\nAutoRun=0\r\nSeconds=2\r\n'
 
-# icon_shows FF0000|00FF00: Wine's tray window shows our alert icon (red) or our normal one (lime). The
-# greps read to the end: under pipefail, one that quits early fails the pipe it ends.
-icon_shows() {
-  import -display "$DISPLAY" -window "$(tray_window)" -depth 8 txt:- 2>/dev/null | grep "#$1 " >/dev/null
-}
-# logged REGEX: a line of the log, after its time, matches.
-logged() { [ -f "$work/Zemvar.log" ] && tr -d '\r' <"$work/Zemvar.log" | LC_ALL=C grep -aE "^.{20}$1\$" >/dev/null; }
 
 # run_once EXTRA_CONFIG: the tool from a missing dialer to a connected one, then Exit.
 run_once() {

@@ -3,8 +3,6 @@
 # for the dialer ends the tool at once and starts nothing.
 source "$(dirname "$0")/../lib.sh"
 
-logged() { [ -f "$work/Zemvar.log" ] && tr -d '\r' <"$work/Zemvar.log" | LC_ALL=C grep -aE "^.{20}$1\$" >/dev/null; }
-
 # 1. A one-file tool in Downloads, where a web page dropped a sensapi.dll that says every network is down.
 # Loaded, it would have the tool press the panel's connect control; the system's says the network is alive.
 register_simulator --detect-for 1500
@@ -40,7 +38,7 @@ log "ended $(( $(now_ms) - before )) ms after the session's end began"
 wait_for 10 tray_gone || fail "the icon stayed"
 sleep 3
 [ "$(tr -d '\r' <"$journal" | grep -c '^start')" = 1 ] || fail "the dialer was started again: $(tr -d '\r' <"$journal")"
-events=$(tr -d '\r' <"$work/Zemvar.log" | cut -c21- | tr '\n' '|')
+events=$(log_events)
 [ "$events" = "start AutoRun=0 Seconds=1|session ending|session end|exit|" ] || fail "the log tells: $events"
 log "log: $events"
 log "passed"

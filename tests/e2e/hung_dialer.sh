@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# A dialer that stops answering: the tooltip and the log say so within two intervals of the system calling
+# it hung. Without RestartHung it is left alone; with RestartHung=2 it is ended, started again, and all is
+# well again.
+source "$(dirname "$0")/../lib.sh"
+
+seconds=3
+
+# hang_once EXTRA_CONFIG: the tool keeps the simulator connected until it hangs and status 8 shows.
+hang_once() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true  # the simulator of the run before
+  register_simulator --detect-for 1500 --hang-after 60000
+  printf '[Setup]\r\nAutoRun=0\r\nSeconds=%s\r\nLog=1\r\n%s' "$seconds" "$1" >"$work/config.ini"
+  rm -f "$work/Zemvar.log"
+  start_zemvar
+  wait_for 30 tray_shown || fail "the tray icon did not appear"
+  wait_for 60 journal_has connect || fail "the dialer never connected: $(tr -d '\r' <"$journal")"
+  wait_for 30 icon_shows 00FF00 || fail "no normal icon while the dialer answers"
+  wait_for 60 journal_has hang || fail "the simulator did not hang"
+  # The journal's last line is written as the hang begins.
+  local hung_at
+  hung_at=$(now_ms)
+  # Wine calls a window hung once its thread has taken no message for 5 s.
+  wait_for $((5 + 2 * seconds + 15)) logged 'status 8 .*' || fail "no status 8 for the hung dialer: $(log_events)"
+  log "status 8 shown $(( $(now_ms) - hung_at )) ms after the simulator hung (5000 ms until it counts as hung, then checks every $seconds s)"
+  wait_for 10 icon_shows FF0000 || fail "no alert icon for the hung dialer"
+}
+
+starts() { tr -d '\r' <"$journal" | grep -c '^start' || true; }
+sim_gone() { ! kill -0 "$sim" 2>/dev/null; }
+
+exit_tool() {
+  open_menu 1
+  choose exit || fail "no Exit in the menu"
+  wait_for 10 zemvar_ended || fail "Exit did not end the process"
+}
+
+# 1. Without the key the hung dialer is never ended: Zemvar only tells.
+hang_once ""
+sim=$(in_prefix dialer-sim)
+[ -n "$sim" ] || fail "no simulator process found"
+sleep $((6 * seconds))
+! sim_gone || fail "the hung simulator was ended without RestartHung"
+[ "$(starts)" = 1 ] || fail "the dialer was started again"
+! logged 'hung dialer.*' || fail "the log tells of an end: $(log_events)"
+shot hung-status-8
+exit_tool
+log "without RestartHung: $(log_events)"
+
+# 2. With RestartHung=2 it is ended after two hung checks; the next check starts it again. The new one
+# answers: the simulator's options no longer ask it to hang.
+hang_once $'RestartHung=2\r\n'
+sim=$(in_prefix dialer-sim)
+printf '%s\n' --detect-for 1500 >"$work/dialer/dialer-sim.args"
+wait_for $((4 * seconds + 10)) logged 'hung dialer \(process [0-9]+\) ended after 2 hung checks' ||
+  fail "the hung dialer was not ended: $(log_events)"
+wait_for 10 sim_gone || fail "the hung simulator's process is still there"
+wait_for 60 eval '[ "$(starts)" = 2 ]' || fail "the dialer was not started again"
+wait_for 60 logged 'status 0 .*' || fail "the tooltip did not return to status 0: $(log_events)"
+wait_for 30 icon_shows 00FF00 || fail "the icon did not return to normal"
+events=$(log_events)
+LC_ALL=C grep -aqxE "start AutoRun=0 Seconds=$seconds RestartHung=2\|status 8 [^|]*\|hung dialer \(process [0-9]+\) ended after 2 hung checks\|status 0 [^|]*\|" <<<"$events" ||
+  fail "the log tells: $events"
+exit_tool
+log "with RestartHung=2: $events"
+log "passed"
