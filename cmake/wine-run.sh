@@ -6,7 +6,7 @@
 # ZEMVAR_WINE_ROOT is by default the build tree that holds the program, else this checkout's build/.
 # ZEMVAR_WINE_LOG names a file that gets one line per program started: its PE machine, route and shape.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/wine-env.sh"
 
 [ $# -ge 1 ] || { echo "usage: wine-run.sh PROGRAM [ARGS...]" >&2; exit 2; }
 wine_route || exit 1

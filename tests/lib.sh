@@ -29,7 +29,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 
 # Every program starts through the same helper as CTest's: the route to 32-bit Wine and the prefix's
 # shape (ZEMVAR_WINEARCH) are chosen there.
-source "$(dirname "${BASH_SOURCE[0]}")/../cmake/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/wine-env.sh"
 wine_route || { echo "[$test_name] FAILED: Wine cannot start here" >&2; exit 1; }
 wine=$zemvar_top/cmake/wine-run.sh
 xvfb_pid=

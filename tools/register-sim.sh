@@ -17,13 +17,13 @@ fi
 if [ ! -d "$prefix" ]; then echo "no Wine prefix at $prefix" >&2; exit 1; fi
 prefix=$(cd "$prefix" && pwd)  # Wine refuses a relative prefix
 export WINEPREFIX=$prefix
-# The prefix's own shape decides which loader runs reg.exe; the route is the tests' (cmake/wine-env.sh).
+# The prefix's own shape decides which loader runs reg.exe; the route is the tests' (tools/wine-env.sh).
 if [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] || grep -q '^#arch=win64' "$prefix/system.reg" 2>/dev/null; then
   export ZEMVAR_WINEARCH=win64
 else
   export ZEMVAR_WINEARCH=win32
 fi
-source "$(dirname "$0")/../cmake/wine-env.sh"
+source "$(dirname "$0")/wine-env.sh"
 wine_route || exit 1
 wine=$(wine_loader_for reg)
 export LC_ALL=$wine_locale

@@ -11,7 +11,7 @@ windows_build() {
 
 # Where 32-bit Wine runs under qemu, its loader folder under build/ is made (or checked) first.
 windows_route_ready() {
-  source cmake/wine-env.sh
+  source tools/wine-env.sh
   if [ "$(wine_route_choice)" = qemu ]; then bash tools/wine-qemu.sh || return 1; fi
   wine_route
 }
