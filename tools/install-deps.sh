@@ -26,6 +26,9 @@ pkg_ok wine32:i386 || need+=(wine wine32:i386)
 pkg_ok wine64 || need+=(wine64)
 have python3 || need+=(python3)
 pkg_ok fonts-wine || need+=(fonts-wine)
+# ZEMVAR_DEPS_NEED names the packages to install instead: this script's own test runs it against a
+# stand-in apt-get.
+[ -z "${ZEMVAR_DEPS_NEED:-}" ] || read -ra need <<<"$ZEMVAR_DEPS_NEED"
 
 apt_log=$(mktemp)
 trap 'rm -f "$apt_log"' EXIT
