@@ -11,14 +11,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 die() { echo "make-release: $*" >&2; exit 1; }
 
-# MAJOR.MINOR, from the header that VERSIONINFO and the About box read.
-version() {
-  local major minor
-  major=$(sed -n 's/^#define ZEMVAR_VERSION_MAJOR \([0-9][0-9]*\)$/\1/p' "$top/res/version.h")
-  minor=$(sed -n 's/^#define ZEMVAR_VERSION_MINOR \([0-9][0-9]*\)$/\1/p' "$top/res/version.h")
-  [ -n "$major" ] && [ -n "$minor" ] || die "res/version.h names no version"
-  echo "$major.$minor"
-}
+version() { bash "$top/tools/version.sh" "$top" || die "res/version.h names no version"; }
 
 publish() {  # publish STAGING DIST
   local stage=$1 dist=$2 listed present

@@ -16,12 +16,16 @@ zemvar_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The users' ANSI code page, 936; set for Wine's processes only, since other tools would speak Chinese.
 wine_locale=zh_CN.GBK
 
-# pe_machine FILE: the PE header's machine field, as four hex digits (014c i386, 8664 x86-64).
-pe_machine() {
-  local offset
-  offset=$(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null | tr -d ' ') && [ -n "$offset" ] || return 1
-  od -An -tx2 -j $((offset + 4)) -N2 "$1" | tr -d ' '
+# pe_field FILE OFFSET OD-TYPE SIZE: a field of the PE header, whose own offset is the number at 0x3c.
+pe_field() {
+  local header
+  header=$(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null | tr -d ' ') && [ -n "$header" ] || return 1
+  od -An -t"$3" -j $((header + $2)) -N"$4" "$1" | tr -d ' '
 }
+# pe_machine FILE: the machine field, as four hex digits (014c i386, 8664 x86-64).
+pe_machine() { pe_field "$1" 4 x2 2; }
+# pe_stamp FILE: the link time stamp, in seconds since 1970.
+pe_stamp() { pe_field "$1" 8 u4 4; }
 
 machine_name() { case $1 in 014c) echo i386 ;; 8664) echo x86-64 ;; *) echo "unknown ($1)" ;; esac; }
 
