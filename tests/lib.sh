@@ -99,7 +99,13 @@ prepare_prefix() {
   wine_prefix_ready || fail "the $ZEMVAR_WINEARCH prefix $WINEPREFIX could not be made"
   reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Zemvar
   reg delete 'HKLM\SOFTWARE\China Mobile\eWalk' /reg:32
-  if [ "$run_kind" = soak ]; then rm -rf "$work"; mkdir -p "$work"; fi
+  if [ "$run_kind" = soak ]; then
+    # Beside a prefix named from outside: only a run folder of ours is emptied.
+    [ ! -e "$work" ] || [ -f "$work/.zemvar-run" ] || fail "$work is not a run folder of ours; it is left as it is"
+    rm -rf "$work"
+    mkdir -p "$work"
+    touch "$work/.zemvar-run"
+  fi
 }
 
 # say_machine FILE: which build of a program this run starts, and how.
