@@ -2,11 +2,12 @@
 # Runs a Windows program under Wine as the users' machines would see it: code page 936, a private
 # prefix (win64 unless ZEMVAR_WINEARCH=win32), on the display given or on an Xvfb of our own.
 # Usage: wine-run.sh PROGRAM[.exe] [ARGS...]
-# WINEPREFIX names the prefix; by default it lives in the state folder, ZEMVAR_WINE_ROOT/wine, where
+# ZEMVAR_WINEPREFIX names the prefix; by default it lives in the state folder, ZEMVAR_WINE_ROOT/wine, where
 # ZEMVAR_WINE_ROOT is by default the build tree that holds the program, else this checkout's build/.
+# A WINEPREFIX from the caller's shell is not used: the suites write to their prefix's registry.
 # ZEMVAR_WINE_LOG names a file that gets one line per program started: its PE machine, route and shape.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/wine-env.sh"
 
 [ $# -ge 1 ] || { echo "usage: wine-run.sh PROGRAM [ARGS...]" >&2; exit 2; }
 wine_route || exit 1
@@ -28,14 +29,20 @@ state_folder() {
   mkdir -p "$root/wine"
   echo "$root/wine"
 }
-[ -n "${WINEPREFIX:-}" ] || export WINEPREFIX="$(state_folder "$1")/prefix-$ZEMVAR_WINEARCH"
+if [ -n "${ZEMVAR_WINEPREFIX:-}" ]; then
+  WINEPREFIX=$ZEMVAR_WINEPREFIX
+else
+  WINEPREFIX=$(state_folder "$1")/prefix-$ZEMVAR_WINEARCH || exit 1
+fi
+export WINEPREFIX
 
 if [ -z "${DISPLAY:-}" ]; then
   # One Xvfb per build tree, started on first use and kept for the next test.
-  state=$(state_folder "$1")
+  state=$(state_folder "$1") || exit 1
   exec 8>"$state/display.lock"
   flock 8
-  if [ -f "$state/display" ] && kill -0 "$(cat "$state/display.pid" 2>/dev/null)" 2>/dev/null; then
+  # A recorded pid counts only while it is still an Xvfb: pids are used again.
+  if [ -f "$state/display" ] && xvfb_alive "$(cat "$state/display.pid" 2>/dev/null)"; then
     DISPLAY=$(cat "$state/display")
   else
     xvfb_start || exit 1

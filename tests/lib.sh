@@ -15,22 +15,22 @@ test_name=${test_name:-$(basename "$0" .sh)}
 run_kind=${run_kind:-$(basename "$(dirname "$(realpath "$0")")")}
 shots=${ZEMVAR_SHOTS:-$build/e2e-shots}
 mkdir -p "$shots"
+# Every program starts through the same helper as CTest's: the route to 32-bit Wine and the prefix's
+# shape (ZEMVAR_WINEARCH) are chosen there.
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/wine-env.sh"
+wine_route || { echo "[$test_name] FAILED: Wine cannot start here" >&2; exit 1; }
 case $run_kind in
   e2e)
-    export WINEPREFIX=${ZEMVAR_E2E_PREFIX:-$build/e2e/prefix-${ZEMVAR_WINEARCH:-win64}}
+    export WINEPREFIX=${ZEMVAR_E2E_PREFIX:-$build/e2e/prefix-$ZEMVAR_WINEARCH}
     work=$(mktemp -d "${TMPDIR:-/tmp}/zemvar-e2e-$test_name.XXXXXX")
     mkdir -p "$build/e2e" ;;
   soak)
-    export WINEPREFIX=${ZEMVAR_SOAK_PREFIX:-$build/soak/prefix-${ZEMVAR_WINEARCH:-win64}}
+    export WINEPREFIX=${ZEMVAR_SOAK_PREFIX:-$build/soak/prefix-$ZEMVAR_WINEARCH}
     work=$(dirname "$WINEPREFIX")/run-$test_name ;;
   *) echo "[$test_name] FAILED: unknown kind of run '$run_kind'" >&2; exit 1 ;;
 esac
+export ZEMVAR_WINEPREFIX=$WINEPREFIX
 mkdir -p "$(dirname "$WINEPREFIX")"
-
-# Every program starts through the same helper as CTest's: the route to 32-bit Wine and the prefix's
-# shape (ZEMVAR_WINEARCH) are chosen there.
-source "$(dirname "${BASH_SOURCE[0]}")/../cmake/wine-env.sh"
-wine_route || { echo "[$test_name] FAILED: Wine cannot start here" >&2; exit 1; }
 wine=$zemvar_top/cmake/wine-run.sh
 xvfb_pid=
 zemvar_pid=
@@ -39,8 +39,10 @@ log() { echo "[$test_name] $*"; }
 
 fail() {
   echo "[$test_name] FAILED: $*" >&2
-  [ -z "${DISPLAY:-}" ] || xwd -root -display "$DISPLAY" 2>/dev/null | convert xwd:- "$shots/FAILED-$test_name.png" 2>/dev/null &&
+  if [ -n "${DISPLAY:-}" ] &&
+     xwd -root -display "$DISPLAY" 2>/dev/null | convert xwd:- "$shots/FAILED-$test_name.png" 2>/dev/null; then
     echo "  screen: $shots/FAILED-$test_name.png" >&2
+  fi
   if [ -n "$zemvar_pid" ]; then
     zemvar_running && echo "  Zemvar is running" >&2 || echo "  Zemvar has ended" >&2
     tail -40 "$work/zemvar.out" 2>/dev/null | sed 's/^/  out: /' >&2 || true
@@ -54,6 +56,8 @@ cleanup() {
   [ "$run_kind" != e2e ] || rm -rf "$work"
 }
 trap cleanup EXIT
+# A command that ends the script through set -e says so, as a failure.
+trap 'fail "line $LINENO: \"$BASH_COMMAND\" ended the script"' ERR
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
@@ -71,7 +75,14 @@ start_display() {
   xvfb_start && wait_for 10 xdpyinfo >/dev/null 2>&1 || fail "no X display"
 }
 
-reg() { "$wine" reg "$@" /f >/dev/null 2>&1 || true; }
+# reg add|delete ARGS...: a registration that fails ends the run with reg's own words, not later as a
+# dialer that never started; deleting what is not there is fine.
+reg() {
+  local out
+  out=$("$wine" reg "$@" /f 2>&1) && return 0
+  [ "$1" = delete ] && ! "$wine" reg query "${@:2}" >/dev/null 2>&1 && return 0
+  fail "reg $* failed: $(tr -d '\r' <<<"$out" | tail -2)"
+}
 
 # reg_value KEY NAME: the value's data, empty when absent.
 reg_value() {
@@ -88,7 +99,13 @@ prepare_prefix() {
   wine_prefix_ready || fail "the $ZEMVAR_WINEARCH prefix $WINEPREFIX could not be made"
   reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Zemvar
   reg delete 'HKLM\SOFTWARE\China Mobile\eWalk' /reg:32
-  if [ "$run_kind" = soak ]; then rm -rf "$work"; mkdir -p "$work"; fi
+  if [ "$run_kind" = soak ]; then
+    # Beside a prefix named from outside: only a run folder of ours is emptied.
+    [ ! -e "$work" ] || [ -f "$work/.zemvar-run" ] || fail "$work is not a run folder of ours; it is left as it is"
+    rm -rf "$work"
+    mkdir -p "$work"
+    touch "$work/.zemvar-run"
+  fi
 }
 
 # say_machine FILE: which build of a program this run starts, and how.
@@ -148,13 +165,15 @@ network_down() {
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;sensapi=n,b" ZEMVAR_NETWORK=down
 }
 
-# in_prefix PATTERN: the pid of a process in our prefix whose command line matches PATTERN.
-in_prefix() {
+# prefix_pids PATTERN: the pids of the processes in our prefix whose command lines match PATTERN.
+prefix_pids() {
   local p
   for p in $(pgrep -f "$1" 2>/dev/null); do
-    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
+    { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$p"
   done
+  true
 }
+in_prefix() { prefix_pids "$1" | head -1 || true; }
 
 # A crash: winedbg started in our prefix (it shows Wine's crash dialog).
 crash_handler_running() { [ -n "$(in_prefix winedbg)" ]; }
@@ -177,15 +196,21 @@ log_events() { tr -d '\r' <"$work/Zemvar.log" | cut -c21- | tr '\n' '|' | iconv 
 menu_window() { xdotool search --onlyvisible --classname '^zemvar\.exe$' 2>/dev/null | head -1 || true; }
 menu_open() { [ -n "$(menu_window)" ]; }
 
-window_height() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p'; }
+# window_height WINDOW: false when X tells no height (the window is gone).
+window_height() {
+  local h
+  h=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null | sed -n 's/^HEIGHT=//p') || true
+  [[ $h =~ ^[0-9]+$ ]] && echo "$h"
+}
 
 # menu_opened BUTTON: press a mouse button on our icon (the first in Wine's tray window, below the caption
 # Wine draws for it) and wait for the menu; false when it does not come.
 menu_opened() {
-  local w
+  local w h
   w=$(tray_window)
   [ -n "$w" ] || return 1
-  xdotool mousemove --window "$w" 12 $(($(window_height "$w") - 13)) click "${1:-1}"
+  h=$(window_height "$w") || return 1
+  xdotool mousemove --window "$w" 12 $((h - 13)) click "${1:-1}"
   wait_for 10 menu_open
 }
 open_menu() { menu_opened "${1:-1}" || fail "the tray menu did not open"; }
@@ -193,10 +218,14 @@ open_menu() { menu_opened "${1:-1}" || fail "the tray menu did not open"; }
 # choose settings|about|exit: click the item of the open menu (items 29 px apart, separators between,
 # Exit last).
 choose() {
-  local m offset
+  local m h offset
   m=$(menu_window)
   [ -n "$m" ] || return 1
-  case $1 in settings) offset=13 ;; about) offset=42 ;; exit) offset=$(($(window_height "$m") - 12)) ;; esac
+  h=$(window_height "$m") || return 1
+  case $1 in
+    settings) offset=13 ;; about) offset=42 ;; exit) offset=$((h - 12)) ;;
+    *) fail "the tray menu has no item '$1'" ;;
+  esac
   xdotool mousemove --window "$m" 40 "$offset" click 1
 }
 
@@ -218,8 +247,7 @@ settled_shot() {
 
 # shot NAME: the screen, for a person to look at.
 shot() {
-  settled_shot root "$shots/$1.png"
-  log "screenshot $shots/$1.png"
+  if settled_shot root "$shots/$1.png"; then log "screenshot $shots/$1.png"; else log "no screenshot $1: import failed"; fi
 }
 
 # keys_to WINDOW KEY...: keys go to the X window that holds the input focus. Xvfb has no window manager

@@ -26,6 +26,9 @@ pkg_ok wine32:i386 || need+=(wine wine32:i386)
 pkg_ok wine64 || need+=(wine64)
 have python3 || need+=(python3)
 pkg_ok fonts-wine || need+=(fonts-wine)
+# ZEMVAR_DEPS_NEED names the packages to install instead: this script's own test runs it against a
+# stand-in apt-get.
+[ -z "${ZEMVAR_DEPS_NEED:-}" ] || read -ra need <<<"$ZEMVAR_DEPS_NEED"
 
 apt_log=$(mktemp)
 trap 'rm -f "$apt_log"' EXIT
@@ -68,7 +71,7 @@ fi
 # Where the kernel runs no 32-bit programs, 32-bit Wine runs under qemu-i386 user-mode emulation. It
 # takes qemu 10 from bookworm-backports (7.2 needs a minute per process), and only the emulator itself:
 # qemu-user-binfmt would hand every 32-bit program on the machine to qemu.
-source "$(dirname "$0")/../cmake/wine-env.sh"
+source "$(dirname "$0")/wine-env.sh"
 if [ "$(wine_route_choice)" = qemu ] &&
    ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)" ge 1:10; then
   backports=/etc/apt/sources.list.d/bookworm-backports.sources

@@ -13,7 +13,9 @@ import pathlib
 import re
 import sys
 
-IE8_DATA_URI_LIMIT = 32768
+sys.dont_write_bytecode = True  # nothing written among the sources
+from guide_rules import IE8_DATA_URI_LIMIT, outside_references  # noqa: E402
+
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 
@@ -51,8 +53,7 @@ def main():
         return f'src="{sizes[name]}"'
 
     text = re.sub(r'src="([^":]+\.png)"', inline, text)
-    # Nothing may point outside the file: a user copies the guide alone.
-    for outside in re.findall(r'(?:src|href)="(?!data:|#|mailto:)([^"]*)"', text):
+    for outside in outside_references(text):
         fail(f"{source}: refers to {outside}, which the guide cannot carry")
     out.write_bytes(text.encode("utf-8"))
     for name, uri in sorted(sizes.items()):

@@ -11,13 +11,15 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 die() { echo "make-release: $*" >&2; exit 1; }
 
-# MAJOR.MINOR, from the header that VERSIONINFO and the About box read.
-version() {
-  local major minor
-  major=$(sed -n 's/^#define ZEMVAR_VERSION_MAJOR \([0-9][0-9]*\)$/\1/p' "$top/res/version.h")
-  minor=$(sed -n 's/^#define ZEMVAR_VERSION_MINOR \([0-9][0-9]*\)$/\1/p' "$top/res/version.h")
-  [ -n "$major" ] && [ -n "$minor" ] || die "res/version.h names no version"
-  echo "$major.$minor"
+version() { bash "$top/tools/version.sh" "$top" || die "res/version.h names no version"; }
+
+# release_folder FOLDER: absent, or holding nothing but what a release holds. DIST may name any folder,
+# and only such a one is ever moved or removed.
+release_folder() {
+  [ ! -e "$1" ] && return 0
+  [ -d "$1" ] && [ -z "$(cd "$1" && find . -mindepth 1 ! -name SHA256SUMS ! -name Zemvar.exe ! -name dialer-sim.exe \
+    ! -name guide.html ! -name 'Zemvar-*.zip')" ] ||
+    die "$1 holds files that are not a release's; it is left as it is"
 }
 
 publish() {  # publish STAGING DIST
@@ -30,6 +32,8 @@ publish() {  # publish STAGING DIST
     die "$stage holds files that SHA256SUMS does not list, or lacks some it does; $dist keeps the release it had"
   python3 "$top/tools/release-zip.py" check "$stage/Zemvar-$(version).zip" "$stage" ||
     die "the zip in $stage is not the loose files; $dist keeps the release it had"
+  release_folder "$dist"
+  release_folder "$dist.old"
   rm -rf "$dist.old"
   if [ -e "$dist" ]; then mv "$dist" "$dist.old"; fi
   mv "$stage" "$dist"
@@ -52,6 +56,7 @@ fi
 export SOURCE_DATE_EPOCH  # strip stamps the PE header with it
 version=$(version)
 stage=$dist.staging
+release_folder "$stage"
 rm -rf "$stage"
 mkdir -p "$stage"
 "$strip" -o "$stage/Zemvar.exe" "$zemvar"

@@ -5,8 +5,9 @@ Usage: release-zip.py make ZIP EPOCH FOLDER   zip Zemvar.exe, guide.html and too
                                               (taken from FOLDER, where the simulator sits at the top)
        release-zip.py check ZIP FOLDER        the zip holds exactly those three, byte for byte FOLDER's
 
-Every entry is stamped with EPOCH (seconds, UTC), in a fixed order, with fixed attributes, so that the same
-files give the same zip on any machine, in any time zone.
+Every entry is stamped with EPOCH (seconds, UTC), in a fixed order, with fixed attributes, and stored as it
+is: deflate's bytes depend on the zlib build, stored bytes on nothing. So the same files give the same zip
+on any machine, in any time zone.
 """
 import pathlib
 import sys
@@ -23,10 +24,10 @@ def make(zip_path, epoch, folder):
     with zipfile.ZipFile(zip_path, "w") as archive:
         for name, loose in ENTRIES:
             entry = zipfile.ZipInfo(name, date_time=stamp)
-            entry.compress_type = zipfile.ZIP_DEFLATED
+            entry.compress_type = zipfile.ZIP_STORED
             entry.create_system = 0  # MS-DOS attributes, whatever machine makes it
             entry.external_attr = 0x20  # archive
-            archive.writestr(entry, (folder / loose).read_bytes(), compresslevel=9)
+            archive.writestr(entry, (folder / loose).read_bytes())
 
 
 def check(zip_path, folder):
@@ -36,6 +37,8 @@ def check(zip_path, folder):
         if names != expected:
             sys.exit(f"release-zip: {zip_path} holds {names}, not {expected}")
         for name, loose in ENTRIES:
+            if archive.getinfo(name).compress_type != zipfile.ZIP_STORED:
+                sys.exit(f"release-zip: {name} in {zip_path} is compressed, and its bytes would depend on the zlib")
             if archive.read(name) != (folder / loose).read_bytes():
                 sys.exit(f"release-zip: {name} in {zip_path} differs from {folder / loose}")
 

@@ -5,21 +5,22 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 
-bash tools/install-deps.sh || { echo "installing the dependencies failed"; exit 1; }
+bash tools/install-deps.sh || echo "installing the dependencies failed; going on with what is there"
 source tools/windows-build.sh
-# The Windows suites run the build users get: 32-bit. Without a way to start 32-bit Wine nothing runs.
-windows_route_ready || { echo "32-bit Wine cannot start here; no Windows suite was run"; echo "0 passed, 1 failed"; exit 1; }
-echo "Windows suites: the i686 build, $(wine_route_line)"
+# The Windows suites run the build users get: 32-bit. Without a way to start 32-bit Wine they all count as
+# failed, and the native ones still run.
+wine_ok=1
+if windows_route_ready; then
+  echo "Windows suites: the i686 build, $(wine_route_line)"
+else
+  wine_ok=0
+  echo "32-bit Wine cannot start here; every Windows suite counts as failed"
+fi
 # ZEMVAR_TEST_WIN64=1 also runs them against the 64-bit build, which otherwise is only compiled.
 
 jobs=$(nproc)
 failed_build=0
-build() {  # build DIR [cmake args...]
-  local dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir.configure.log" 2>&1 &&
-    cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1 ||
-    { echo "build of $dir failed; see $dir.build.log"; tail -30 "$dir.build.log"; failed_build=1; }
-}
+build() { cmake_build "$1" all "${@:2}" || failed_build=1; }  # build DIR [cmake args...]
 mkdir -p build
 build build/native
 build build/i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
@@ -58,9 +59,15 @@ machines() {  # machines BUILD-DIR: what ran there, one line per program and way
   sort "$1/results/wine-runs.log" 2>/dev/null | uniq -c | sed -E 's/^ *([0-9]+) (.*)$/  ran \2 (\1 starts)/'
 }
 run build/native
-ZEMVAR_WINE_LOG=$top/build/i686/results/wine-runs.log run build/i686
-machines build/i686
-if [ "${ZEMVAR_TEST_WIN64:-0}" = 1 ]; then
+if [ "$wine_ok" = 1 ]; then
+  ZEMVAR_WINE_LOG=$top/build/i686/results/wine-runs.log run build/i686
+  machines build/i686
+else
+  not_run=$(ctest --test-dir build/i686 -N 2>/dev/null | grep -c ' Test *#') || true
+  echo "build/i686: ${not_run:-0} tests not run, counted as failed"
+  failed=$((failed + (${not_run:-0} > 0 ? not_run : 1)))
+fi
+if [ "$wine_ok" = 1 ] && [ "${ZEMVAR_TEST_WIN64:-0}" = 1 ]; then
   ZEMVAR_TESTED_BUILD=x86_64 ZEMVAR_WINE_LOG=$top/build/x86_64/results/wine-runs.log run build/x86_64
   machines build/x86_64
 fi

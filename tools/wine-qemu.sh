@@ -21,6 +21,11 @@ stamp=$(cat /usr/lib/wine/wine /usr/lib/wine/wine64 | sha256sum | cut -c1-16)
 [ "$(cat "$folder/.stamp" 2>/dev/null)" = "$stamp" ] && [ -x "$bin/wine" ] && [ -x "$bin/wine.i386" ] && [ -x "$bin/wine64" ] &&
   exit 0
 
+# ZEMVAR_WINE_QEMU may name any folder: only one this script made (its .stamp) is made again.
+if [ -e "$folder" ] && [ ! -f "$folder/.stamp" ] && [ -n "$(ls -A "$folder" 2>/dev/null)" ]; then
+  echo "wine-qemu: $folder holds files this script did not make; it is left as it is" >&2
+  exit 1
+fi
 rm -rf "$folder"
 mkdir -p "$bin" "$folder/lib/i386-linux-gnu" "$folder/lib/x86_64-linux-gnu" "$folder/share"
 cp /usr/lib/wine/wine "$bin/wine.i386"
@@ -29,10 +34,12 @@ ln -s /usr/lib/wine/wineserver64 "$bin/wineserver"
 ln -s /usr/lib/i386-linux-gnu/wine "$folder/lib/i386-linux-gnu/wine"
 ln -s /usr/lib/x86_64-linux-gnu/wine "$folder/lib/x86_64-linux-gnu/wine"
 ln -s /usr/share/wine "$folder/share/wine"
-cat >"$bin/wine" <<EOF
+# The script finds its folder itself: no path is written into it.
+cat >"$bin/wine" <<'EOF'
 #!/bin/sh
 unset WINELOADER
-exec qemu-i386 -0 "$bin/wine" "$bin/wine.i386" "\$@"
+bin=$(cd "$(dirname "$0")" && pwd)
+exec qemu-i386 -0 "$bin/wine" "$bin/wine.i386" "$@"
 EOF
 chmod +x "$bin/wine"
 echo "$stamp" >"$folder/.stamp"

@@ -18,16 +18,6 @@ bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
-bool PathBesideModule(const std::string& modulePath, const char* name, std::string* path) {
-  if (modulePath.empty() || modulePath.size() >= kMaxPathBuffer) return false;
-  std::string result = modulePath.substr(0, modulePath.rfind('\\'));
-  result += '\\';
-  result += name;
-  if (result.size() >= kMaxPathBuffer) return false;
-  *path = result;
-  return true;
-}
-
 bool SettingsPathFor(const std::string& modulePath, std::string* path) {
   return PathBesideModule(modulePath, "config.ini", path);
 }

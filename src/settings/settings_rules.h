@@ -6,16 +6,12 @@
 #include <string>
 
 #include "dialer/desktop.h"
+#include "platform/module_path.h"
 
 namespace zemvar {
 
-constexpr std::size_t kMaxPathBuffer = 260;  // MAX_PATH, terminator included
 constexpr std::size_t kRunNameBuffer = 32;
 constexpr int kDefaultSeconds = 30;
-
-// A file of the given name beside the executable. False when the module path is unknown or the result would
-// not fit in a MAX_PATH buffer: then there is no such file rather than one somewhere else.
-bool PathBesideModule(const std::string& modulePath, const char* name, std::string* path);
 
 // "config.ini" beside the executable.
 bool SettingsPathFor(const std::string& modulePath, std::string* path);

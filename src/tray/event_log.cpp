@@ -7,8 +7,10 @@
 namespace zemvar {
 
 bool LogPathFor(const std::string& modulePath, std::string* path) {
-  std::string older;
-  return PathBesideModule(modulePath, "Zemvar.log.1", &older) && PathBesideModule(modulePath, "Zemvar.log", path);
+  std::string log;
+  if (!PathBesideModule(modulePath, "Zemvar.log", &log) || OlderLogPath(log).size() >= kMaxPathBuffer) return false;
+  *path = log;
+  return true;
 }
 
 std::string StartEvent(const Settings& settings) {
@@ -43,7 +45,7 @@ void EventLog::Write(const std::string& event) {
   std::uint64_t size = 0;
   if (files_->Size(path_, &size) && size + line.size() > kLogLimitBytes) {
     // A file that cannot be moved aside takes no more lines: the bound holds before the log is complete.
-    if (!files_->Replace(path_, path_ + ".1")) return;
+    if (!files_->Rename(path_, OlderLogPath(path_))) return;
   }
   files_->Append(path_, line);
 }

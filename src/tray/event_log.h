@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/module_path.h"
 #include "settings/settings_rules.h"
 
 namespace zemvar {
@@ -28,7 +29,7 @@ class LogFiles {
   // False when there is no plain file of that name: absent, a folder, or unreadable.
   virtual bool Size(const std::string& path, std::uint64_t* size) = 0;
   // `from` takes the name `to`, replacing whatever had it.
-  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // Adds the bytes at the end, creating the file when there is none.
   virtual bool Append(const std::string& path, const std::string& bytes) = 0;
 };
@@ -36,6 +37,8 @@ class LogFiles {
 // "Zemvar.log" beside the executable. False when it or its older file, "Zemvar.log.1", would not fit a
 // MAX_PATH buffer.
 bool LogPathFor(const std::string& modulePath, std::string* path);
+// Where a full log is moved aside.
+inline std::string OlderLogPath(const std::string& path) { return path + ".1"; }
 
 // What each event says after the time.
 std::string StartEvent(const Settings& settings);

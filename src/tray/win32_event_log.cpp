@@ -13,7 +13,7 @@ bool Win32LogFiles::Size(const std::string& path, std::uint64_t* size) {
   return true;
 }
 
-bool Win32LogFiles::Replace(const std::string& from, const std::string& to) {
+bool Win32LogFiles::Rename(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 

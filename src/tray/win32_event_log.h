@@ -8,7 +8,7 @@ namespace zemvar {
 class Win32LogFiles : public LogFiles {
  public:
   bool Size(const std::string& path, std::uint64_t* size) override;
-  bool Replace(const std::string& from, const std::string& to) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   bool Append(const std::string& path, const std::string& bytes) override;
 };
 

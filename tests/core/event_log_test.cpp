@@ -18,7 +18,7 @@ class MemoryLogFiles : public LogFiles {
     *size = it->second.size();
     return true;
   }
-  bool Replace(const std::string& from, const std::string& to) override {
+  bool Rename(const std::string& from, const std::string& to) override {
     ++calls;
     if (!replaceable || !files.count(from)) return false;
     files[to] = files[from];

@@ -18,7 +18,8 @@ fresh_sources() {
   rm -rf "$work/src"
   mkdir -p "$work/src/tools" "$work/src/res"
   cp -r "$src/doc" "$work/src/"
-  cp "$src/tools/make-release.sh" "$src/tools/make-guide.py" "$src/tools/release-zip.py" "$work/src/tools/"
+  cp "$src/tools/make-release.sh" "$src/tools/make-guide.py" "$src/tools/release-zip.py" "$src/tools/version.sh" \
+    "$src/tools/guide_rules.py" "$work/src/tools/"
   cp "$src/res/version.h" "$work/src/res/"
 }
 # expect_failure WHAT MESSAGE COMMAND...: the command fails, and says MESSAGE.
@@ -65,7 +66,9 @@ unchanged() {
   [ -d "$work/dist.staging" ] || bad "$1: the staging folder was moved"
 }
 stage
-printf '\001' | dd of="$work/dist.staging/Zemvar.exe" bs=1 seek=4096 conv=notrunc status=none
+# One bit flipped, so that the byte surely changes.
+byte=$(od -An -tu1 -j 4096 -N1 "$work/dist.staging/Zemvar.exe" | tr -d ' ')
+printf "\\$(printf %o $((byte ^ 1)))" | dd of="$work/dist.staging/Zemvar.exe" bs=1 seek=4096 conv=notrunc status=none
 expect_failure "publish, a file that fails its hash" "fails its SHA256SUMS" publish
 unchanged "a file that fails its hash"
 stage

@@ -12,11 +12,14 @@ Usage: check-guide.py GUIDE.html ZEMVAR_RC WINE_RUN STATUS_TEXTS_EXE
   picture a data URI it takes, nothing outside the file.
 """
 import html
+import pathlib
 import re
 import subprocess
 import sys
 
-IE8_DATA_URI_LIMIT = 32768
+sys.dont_write_bytecode = True  # nothing written among the sources
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tools"))
+from guide_rules import IE8_DATA_URI_LIMIT, outside_references  # noqa: E402
 
 failures = []
 
@@ -85,7 +88,7 @@ def main():
         if len(uri) > IE8_DATA_URI_LIMIT:
             fail(f"a picture takes {len(uri)} bytes as a data URI, over {IE8_DATA_URI_LIMIT}")
     print(f"pictures: {len(uris)}, the largest {max(map(len, uris), default=0)} bytes as a data URI")
-    for outside in re.findall(r'(?:src|href)="(?!data:|#|mailto:)([^"]*)"', page):
+    for outside in outside_references(page):
         fail(f"refers to {outside}, outside the file")
 
     parts = page.split('<div id="en"')

@@ -9,9 +9,9 @@ exe=$dist/Zemvar.exe
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
 
-number() { sed -n "s/^#define ZEMVAR_VERSION_$1 \\([0-9][0-9]*\\)\$/\\1/p" "$src/res/version.h"; }
-version=$(number MAJOR).$(number MINOR)
+version=$(bash "$src/tools/version.sh" "$src") || bad "res/version.h names no version"
 echo "version: $version"
+python3 "$src/tools/release-zip.py" check "$dist/Zemvar-$version.zip" "$dist" || bad "the zip is not the loose files, stored"
 files=$(cd "$dist" && LC_ALL=C ls | tr '\n' ' ')
 [ "$files" = "SHA256SUMS Zemvar-$version.zip Zemvar.exe dialer-sim.exe guide.html " ] ||
   bad "the release holds $files"

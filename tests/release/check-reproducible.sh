@@ -42,10 +42,9 @@ for f in $(cd "$dist" && find . -type f | sed 's|^\./||' | sort); do
   fi
 done
 
-# The PE header's time stamp: four bytes, 8 past the header that the offset at 0x3c points to.
+source "$src/tools/wine-env.sh"
 for f in Zemvar.exe dialer-sim.exe; do
-  pe=$(od -An -tu4 -j 60 -N4 "$dist/$f" | tr -d ' ')
-  stamp=$(od -An -tu4 -j $((pe + 8)) -N4 "$dist/$f" | tr -d ' ')
+  stamp=$(pe_stamp "$dist/$f")
   [ "$stamp" = "$epoch" ] || bad "$f is stamped $stamp, not the commit's time $epoch"
   for folder in "$src" "$work"; do
     if { strings -a "$dist/$f" "$work/dist/$f"; strings -a -el "$dist/$f" "$work/dist/$f"; } | grep -qF "$folder"; then

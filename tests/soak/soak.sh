@@ -95,10 +95,7 @@ commands=$(count '^command 50002')
 clicks=$(count '^click ')
 starts=$(count '^start ')
 chaos_exits=$(count '^chaos-exit')
-sims=0
-for p in $(pgrep -f 'dialer-sim.exe' 2>/dev/null); do
-  { tr '\0' '\n' <"/proc/$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && sims=$((sims + 1))
-done
+sims=$(prefix_pids 'dialer-sim.exe' | wc -l)
 
 # After all that, the tool still answers its menu and ends cleanly.
 exit_ok=no

@@ -13,6 +13,7 @@
 #include "about/about_rules.h"
 #include "about/win32_about_dialog.h"
 #include "resource.h"
+#include "version.h"
 
 namespace zemvar {
 namespace {
@@ -91,7 +92,7 @@ TEST(AboutTemplate, IsTheClassicLayoutWithItsExactTexts) {
   const DWORD kStatic = 0x50020000;
   const std::vector<Item> expected = {
       {0xFFFF, "#130", 0x50000003, 7, 7, 20, 20, "#128"},
-      {0xFFFF, "#130", 0x50020080, 35, 15, 249, 8, u8"“G3随e行”Tessaline 1.0 版"},
+      {0xFFFF, "#130", 0x50020080, 35, 15, 249, 8, u8"“G3随e行”Tessaline " ZEMVAR_VERSION_TEXT u8" 版"},
       {0xFFFF, "#130", kStatic, 9, 37, 384, 8, u8"·“G3随e行”没有自动连接网络的功能，需要手动点击“自动连接”按钮。"},
       {1, "#128", 0x50030001, 343, 182, 50, 14, u8"确定"},
       {0xFFFF, "#130", kStatic, 9, 50, 384, 8,

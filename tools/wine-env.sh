@@ -9,19 +9,23 @@
 # as on most users' PCs) or win32 (a 32-bit Windows, where every process is 32-bit).
 #
 # Functions: wine_route, wine_loader_for PROGRAM, wine_prefix_ready, pe_machine FILE, wine_route_line,
-# xvfb_start.
+# xvfb_start, xvfb_alive PID.
 # Each fails loudly with the reason; nothing here falls back to another build or another route.
 
 zemvar_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The users' ANSI code page, 936; set for Wine's processes only, since other tools would speak Chinese.
 wine_locale=zh_CN.GBK
 
-# pe_machine FILE: the PE header's machine field, as four hex digits (014c i386, 8664 x86-64).
-pe_machine() {
-  local offset
-  offset=$(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null | tr -d ' ') && [ -n "$offset" ] || return 1
-  od -An -tx2 -j $((offset + 4)) -N2 "$1" | tr -d ' '
+# pe_field FILE OFFSET OD-TYPE SIZE: a field of the PE header, whose own offset is the number at 0x3c.
+pe_field() {
+  local header
+  header=$(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null | tr -d ' ') && [ -n "$header" ] || return 1
+  od -An -t"$3" -j $((header + $2)) -N"$4" "$1" | tr -d ' '
 }
+# pe_machine FILE: the machine field, as four hex digits (014c i386, 8664 x86-64).
+pe_machine() { pe_field "$1" 4 x2 2; }
+# pe_stamp FILE: the link time stamp, in seconds since 1970.
+pe_stamp() { pe_field "$1" 8 u4 4; }
 
 machine_name() { case $1 in 014c) echo i386 ;; 8664) echo x86-64 ;; *) echo "unknown ($1)" ;; esac; }
 
@@ -127,19 +131,32 @@ xvfb_start() {
   [ -n "$xvfb_pid" ] || { echo "wine: Xvfb did not start" >&2; return 1; }
 }
 
-# Creates $WINEPREFIX in the chosen shape on first use, with Wine told not to wait on a window manager
-# we do not have; a half-made prefix from an interrupted run is made again.
+# xvfb_alive PID: the process is there and is an Xvfb, not another that got the pid later.
+xvfb_alive() { [ -n "$1" ] && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = Xvfb ]; }
+
+# Makes $WINEPREFIX in the chosen shape on first use, with Wine told not to wait on a window manager we
+# do not have. Only a prefix these scripts made (.zemvar-made, written before its first wineboot) is made
+# again when an interrupted run left it half made. Anyone else's is used as it is, or refused: never removed.
 wine_prefix_ready() {
   wine_route || return 1
   [ -n "${WINEPREFIX:-}" ] || { echo "wine: no WINEPREFIX" >&2; return 1; }
-  [ -f "$WINEPREFIX/.zemvar-ready" ] && { wine_caption_font; return 0; }
+  [ -f "$WINEPREFIX/.zemvar-ready" ] && ! caption_font_missing && return 0
+  if [ -e "$WINEPREFIX" ] && [ ! -f "$WINEPREFIX/.zemvar-made" ] && [ ! -f "$WINEPREFIX/.zemvar-ready" ]; then
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    if [ ! -d "$WINEPREFIX" ] || [ -n "$(ls -A "$WINEPREFIX")" ]; then
+      echo "wine: $WINEPREFIX is neither a Wine prefix nor one these scripts made; it is left as it is." \
+        "Name a new or empty folder, or a Wine prefix." >&2
+      return 1
+    fi
+  fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   local lock_fd ok=1 loader
   exec {lock_fd}>"$WINEPREFIX.boot-lock"
   flock "$lock_fd"
   if [ ! -f "$WINEPREFIX/.zemvar-ready" ]; then
     echo "wine: creating the $ZEMVAR_WINEARCH prefix $WINEPREFIX (once)" >&2
-    rm -rf "$WINEPREFIX"
+    [ ! -f "$WINEPREFIX/.zemvar-made" ] || rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX" && touch "$WINEPREFIX/.zemvar-made"
     loader=$(wine_loader_for wineboot)
     LC_ALL=$wine_locale "$loader" wineboot -i >/dev/null 2>&1 || true
     "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || ok=0
@@ -150,12 +167,12 @@ wine_prefix_ready() {
     if [ "$ZEMVAR_WINEARCH" = win64 ]; then [ -f "$system/syswow64/kernel32.dll" ] || ok=0
     else [ ! -e "$system/syswow64" ] || ok=0; fi
     if [ $ok = 1 ]; then
-      wine_caption_font
       touch "$WINEPREFIX/.zemvar-ready"
     else
       echo "wine: creating the $ZEMVAR_WINEARCH prefix $WINEPREFIX failed" >&2
     fi
   fi
+  [ ! -f "$WINEPREFIX/.zemvar-ready" ] || wine_caption_font
   flock -u "$lock_fd"
   exec {lock_fd}>&-
   [ -f "$WINEPREFIX/.zemvar-ready" ]
@@ -163,7 +180,7 @@ wine_prefix_ready() {
 
 # Wine draws the caption buttons in Marlett, from fonts-wine. Debian's Wine does not look in that package's
 # folder, only in the prefix's Fonts folder; without a copy there the buttons show as the letters "0 1 r".
-wine_caption_font() {
-  local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
-  [ ! -f "$marlett" ] || [ -f "$fonts/marlett.ttf" ] || cp "$marlett" "$fonts/"
-}
+# Copied under the prefix's lock, so that no program ever sees half a font.
+wine_marlett=/usr/share/wine/fonts/marlett.ttf
+caption_font_missing() { [ -f "$wine_marlett" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; }
+wine_caption_font() { ! caption_font_missing || cp "$wine_marlett" "$WINEPREFIX/drive_c/windows/Fonts/"; }

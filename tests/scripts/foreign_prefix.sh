@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# A prefix that is not ours survives a run: a WINEPREFIX left in the shell is not used, and one named on
+# purpose that is neither a Wine prefix nor made by our scripts is refused, not made again.
+# Usage: foreign_prefix.sh WINE-RUN PROGRAM.exe
+set -uo pipefail
+wine_run=$1 program=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+foreign=$work/someones-prefix
+mkdir "$foreign"
+echo "not yours" >"$foreign/keep.txt"
+failures=0
+check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi; }
+untouched() { [ "$(cat "$foreign/keep.txt" 2>/dev/null)" = "not yours" ] && [ "$(ls -A "$foreign")" = keep.txt ] &&
+  [ "$(ls -A "$work")" = someones-prefix ]; }
+
+echo "-- WINEPREFIX in the shell"
+WINEPREFIX=$foreign "$wine_run" "$program" --gtest_brief=1 --gtest_filter='TestedBuild.*' 2>&1 | tail -3
+check "the suite ran" [ "${PIPESTATUS[0]}" = 0 ]
+check "the folder is as it was" untouched
+
+echo "-- ZEMVAR_WINEPREFIX names it"
+out=$(ZEMVAR_WINEPREFIX=$foreign "$wine_run" "$program" --gtest_filter='TestedBuild.*' 2>&1)
+code=$?
+echo "$out" | tail -3
+check "refused" [ "$code" != 0 ]
+check "saying why" grep -q "neither a Wine prefix nor one these scripts made" <<<"$out"
+check "the folder is as it was" untouched
+
+[ "$failures" = 0 ] || { echo "$failures checks failed"; exit 1; }
+echo "passed"

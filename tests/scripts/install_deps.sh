@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# tools/install-deps.sh against a stand-in apt-get that fails as a mirror in the middle of a sync did:
+# every update refuses one index, and the install holds broken packages unless the main suite is the
+# target release. Nothing is installed; the stand-ins need no root.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+main=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+[ -n "$main" ] || { echo "FAILED: /etc/os-release names no codename"; exit 1; }
+
+mkdir "$work/bin"
+cat >"$work/bin/apt-get" <<'STANDIN'
+#!/bin/sh
+echo "apt-get $*" >>"$STANDIN_LOG"
+case " $* " in
+  *" update "*)
+    echo "E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
+    echo "E: Some index files failed to download. They have been ignored, or old ones used instead."
+    exit 100 ;;
+  *" -t $STANDIN_MAIN "*) [ "$STANDIN_T_WORKS" = 1 ] && exit 0 ;;
+esac
+echo " wine32:i386 : Depends: libgstreamer-plugins-base1.0-0:i386 (= 1.22.0-3+deb12u6) but 1.22.0-3+deb12u7 is to be installed"
+echo "E: Unable to correct problems, you have held broken packages."
+exit 100
+STANDIN
+printf '#!/bin/sh\necho "sleep $*" >>"$STANDIN_LOG"\n' >"$work/bin/sleep"
+printf '#!/bin/sh\n[ "$1" = --print-foreign-architectures ] && echo i386\nexit 0\n' >"$work/bin/dpkg"
+printf '#!/bin/sh\necho zh_CN.gbk\n' >"$work/bin/locale"
+chmod +x "$work/bin"/*
+
+failures=0
+check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi; }
+
+# try T_WORKS: runs the script; its output in $work/out, apt's calls in $work/calls.
+try() {
+  : >"$work/calls"
+  set +e
+  PATH=$work/bin:$PATH STANDIN_LOG=$work/calls STANDIN_MAIN=$main STANDIN_T_WORKS=$1 ZEMVAR_WINE_ROUTE=wine32 \
+    ZEMVAR_DEPS_NEED="wine wine32:i386" bash "$top/tools/install-deps.sh" >"$work/out" 2>&1
+  code=$?
+  set -e
+  sed 's/^/  | /' "$work/out"
+}
+
+echo "-- the install works with $main as the target release"
+try 1
+check "it ends well" [ "$code" = 0 ]
+check "update tried three times" [ "$(grep -c '^apt-get update' "$work/calls")" = 3 ]
+check "with pauses between" [ "$(grep -c '^sleep' "$work/calls")" = 2 ]
+check "the refused index is shown" grep -q 'Mirror sync in progress' "$work/out"
+check "installed once more with -t $main" grep -q "^apt-get install .*-t $main wine wine32:i386\$" "$work/calls"
+check "and says so" grep -q "trying once more with $main" "$work/out"
+
+echo "-- the install fails either way"
+try 0
+check "it fails" [ "$code" != 0 ]
+check "with apt's own last lines" grep -q 'held broken packages' "$work/out"
+
+[ "$failures" = 0 ] || { echo "$failures checks failed"; exit 1; }
+echo "passed"
