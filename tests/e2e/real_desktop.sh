@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The desktop users have: a sensapi.dll planted beside the exe is never loaded; a logoff while a check waits
-# for the dialer ends the tool at once and starts nothing.
+# for the dialer ends the tool at once and starts nothing; a save that cannot reach config.ini is logged as
+# such.
 source "$(dirname "$0")/../lib.sh"
 
 # 1. A one-file tool in Downloads, where a web page dropped a sensapi.dll that says every network is down.
@@ -41,4 +42,26 @@ sleep 3
 events=$(log_events)
 [ "$events" = "start AutoRun=0 Seconds=1|session ending|session end|exit|" ] || fail "the log tells: $events"
 log "log: $events"
+
+# 3. Another program (an editor, a backup) holds config.ini open, letting others read it but not write it.
+# The new interval is used; the log says it was not saved, with the system's sharing violation.
+printf '[Setup]\r\nAutoRun=0\r\nSeconds=30\r\nLog=1\r\n' >"$work/config.ini"
+rm "$work/Zemvar.log"
+(cd "$work" && exec "$wine" "$build/tests/e2e/hold-file.exe" config.ini >"$work/hold.out" 2>&1) &
+wait_for 30 grep -q '^held' "$work/hold.out" || fail "config.ini was not held: $(cat "$work/hold.out")"
+start_zemvar
+wait_for 30 tray_shown || fail "the tray icon did not appear"
+open_menu 1
+choose settings
+wait_for 10 settings_shown || fail "Settings showed no window"
+settings_type_seconds 45
+settings_keys Return
+wait_for 10 settings_hidden || fail "Enter did not hide the window"
+wait_for 10 logged 'settings AutoRun=0 Seconds=45 in use but not saved: config\.ini error 32' ||
+  fail "the log tells: $(log_events)"
+[ "$(ini_value Seconds)" = 30 ] || fail "config.ini was written after all: $(cat "$work/config.ini")"
+log "config.ini held: $(log_events)"
+open_menu 1
+choose exit || fail "no Exit in the menu"
+wait_for 10 zemvar_ended || fail "Exit did not end the process"
 log "passed"
