@@ -2,23 +2,16 @@
 
 #include <climits>
 
-#include "settings/settings_rules.h"
-
 namespace zemvar {
-namespace {
 
-int Normalised(int restartAfter) {
-  if (restartAfter <= 0) return 0;
-  return restartAfter < 2 ? 2 : restartAfter;
+int RestartHungChecks(int stored) {
+  if (stored <= 0) return 0;
+  return stored < 2 ? 2 : stored;
 }
 
-}  // namespace
+HungDialerWatch::HungDialerWatch(int restartAfter) : restartAfter_(RestartHungChecks(restartAfter)) {}
 
-int RestartHungFromText(const char* text) { return Normalised(ParseDecimal(text)); }
-
-HungDialerWatch::HungDialerWatch(int restartAfter) : restartAfter_(Normalised(restartAfter)) {}
-
-void HungDialerWatch::SetRestartAfter(int restartAfter) { restartAfter_ = Normalised(restartAfter); }
+void HungDialerWatch::SetRestartAfter(int restartAfter) { restartAfter_ = RestartHungChecks(restartAfter); }
 
 bool HungDialerWatch::Observe(bool hung, std::uint64_t nowMs) {
   if (!hung) {

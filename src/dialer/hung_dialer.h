@@ -5,10 +5,9 @@
 
 namespace zemvar {
 
-// "RestartHung" under [Setup]: after how many hung checks in a row the dialer is ended. Absent (nullptr),
-// empty, not a number, 0 or negative: never (0). 1 counts as 2: one hung check is never enough. Values past
-// the int range saturate.
-int RestartHungFromText(const char* text);
+// "RestartHung" under [Setup], as read: after how many hung checks in a row the dialer is ended. 0 or
+// negative: never (0). 1 counts as 2: one hung check is never enough.
+int RestartHungChecks(int stored);
 
 constexpr std::uint64_t kRestartSpacingMs = 10ull * 60 * 1000;
 

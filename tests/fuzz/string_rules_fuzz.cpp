@@ -7,7 +7,6 @@
 #include <string>
 
 #include "dialer/dialer_locator.h"
-#include "dialer/hung_dialer.h"
 #include "dialer/window_search.h"
 #include "fake_desktop.h"
 #include "settings/settings_rules.h"
@@ -50,7 +49,6 @@ void Interval(const std::string& text) {
   const long long clamped = value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : value;
   Require(ParseDecimal(text.c_str()) == clamped);
   Require(SecondsFromText(text.c_str()) == (clamped == 0 ? 30 : clamped));
-  Require(RestartHungFromText(text.c_str()) == (clamped <= 0 ? 0 : clamped < 2 ? 2 : clamped));
 }
 
 void InstallPath(const std::uint8_t* data, std::size_t size) {
