@@ -231,6 +231,11 @@ choose() {
 
 # choose_exit: Exit from the tray menu; false when the menu did not open.
 choose_exit() { menu_opened 1 && choose exit; }
+# exit_zemvar: Exit from the tray menu, and the process ends.
+exit_zemvar() {
+  choose_exit || fail "no Exit in the tray menu"
+  wait_for 10 zemvar_ended || fail "Exit did not end the process"
+}
 
 # settled_shot WINDOW FILE: a picture of the window (root: the whole screen) once it has stopped changing,
 # that is two pictures alike, so that what a test reads from it is what the program painted.

@@ -65,7 +65,9 @@ Settings LoadSettings(ProfileFile& profile, const std::string& modulePath) {
   if (profile.Read(path, kSection, kAutoRunKey, &value)) settings.autoRun = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
   if (profile.Read(path, kSection, kSecondsKey, &value)) settings.seconds = ParseDecimal(value.c_str());
   if (profile.Read(path, kSection, kLogKey, &value)) settings.log = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
-  if (profile.Read(path, kSection, kRestartHungKey, &value)) settings.restartHung = RestartHungChecks(ParseDecimal(value.c_str()));
+  if (profile.Read(path, kSection, kRestartHungKey, &value)) {
+    settings.restartHung = RestartHungChecks(ParseDecimal(value.c_str()));
+  }
   return settings;
 }
 

@@ -29,12 +29,6 @@ hang_once() {
 starts() { tr -d '\r' <"$journal" | grep -c '^start' || true; }
 sim_gone() { ! kill -0 "$sim" 2>/dev/null; }
 
-exit_tool() {
-  open_menu 1
-  choose exit || fail "no Exit in the menu"
-  wait_for 10 zemvar_ended || fail "Exit did not end the process"
-}
-
 # 1. Without the key the hung dialer is never ended: Zemvar only tells.
 hang_once ""
 sim=$(in_prefix dialer-sim)
@@ -44,7 +38,7 @@ sleep $((6 * seconds))
 [ "$(starts)" = 1 ] || fail "the dialer was started again"
 ! logged 'hung dialer.*' || fail "the log tells of an end: $(log_events)"
 shot hung-status-8
-exit_tool
+exit_zemvar
 log "without RestartHung: $(log_events)"
 
 # 2. With RestartHung=2 it is ended after two hung checks; the next check starts it again. The new one
@@ -61,6 +55,6 @@ wait_for 30 icon_shows 00FF00 || fail "the icon did not return to normal"
 events=$(log_events)
 LC_ALL=C grep -aqxE "start AutoRun=0 Seconds=$seconds RestartHung=2\|status 8 [^|]*\|hung dialer \(process [0-9]+\) ended after 2 hung checks\|status 0 [^|]*\|" <<<"$events" ||
   fail "the log tells: $events"
-exit_tool
+exit_zemvar
 log "with RestartHung=2: $events"
 log "passed"

@@ -18,9 +18,7 @@ wait_for 90 journal_has 'command 50002' || fail "the dialer got no connect comma
 ! journal_has 'click connect-control' || fail "the planted sensapi.dll said the network was down"
 ! grep -qF "$work/sensapi.dll" "/proc/$zemvar_pid/maps" || fail "the planted sensapi.dll is mapped into the tool"
 log "planted sensapi.dll: not loaded, the connect control left alone (the system's says alive)"
-open_menu 1
-choose exit || fail "no Exit in the menu"
-wait_for 10 zemvar_ended || fail "Exit did not end the process"
+exit_zemvar
 rm "$work/sensapi.dll"
 "$WINESERVER" -k >/dev/null 2>&1 || true
 
@@ -61,7 +59,5 @@ wait_for 10 logged 'settings AutoRun=0 Seconds=45 in use but not saved: config\.
   fail "the log tells: $(log_events)"
 [ "$(ini_value Seconds)" = 30 ] || fail "config.ini was written after all: $(cat "$work/config.ini")"
 log "config.ini held: $(log_events)"
-open_menu 1
-choose exit || fail "no Exit in the menu"
-wait_for 10 zemvar_ended || fail "Exit did not end the process"
+exit_zemvar
 log "passed"
