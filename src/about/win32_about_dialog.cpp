@@ -39,9 +39,26 @@ INT_PTR AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ui::Dialog::HandleMessage(message, wParam, lParam);
 }
 
+namespace {
+
+// The box now open, on the one user-interface thread.
+AboutDialog* openBox = nullptr;
+
+}  // namespace
+
 void ShowAboutBox(HWND owner) {
+  if (openBox) {
+    SetForegroundWindow(openBox->hwnd());
+    return;
+  }
   AboutDialog dialog;
+  openBox = &dialog;
   dialog.DoModal(owner);
+  openBox = nullptr;
+}
+
+void CloseAboutBox() {
+  if (openBox) openBox->EndModalLoop(IDCANCEL);
 }
 
 }  // namespace zemvar

@@ -1,7 +1,14 @@
-// Start-up: one copy at a time, the hidden host, and its loop until the user picks Exit.
+// Start-up: one copy at a time, the hidden host with the real files, registry, clock and check, and its
+// loop until the user picks Exit.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
+#include "dialer/win32_desktop.h"
+#include "platform/module_path.h"
+#include "settings/win32_settings_store.h"
+#include "tray/win32_event_log.h"
 #include "tray/win32_tray_host.h"
 
 namespace {
@@ -21,6 +28,22 @@ void KeepDllSearchToTheSystem() {
   if (setDefault) setDefault(kSearchSystem32);
 }
 
+std::string ModulePath() {
+  char path[zemvar::kMaxPathBuffer] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  // A path that filled the buffer may have been cut short.
+  if (length == 0 || length >= sizeof path) return std::string();
+  return path;
+}
+
+int RunRealCheck(void*, zemvar::HungDialerWatch& watch, std::vector<std::string>* notes) {
+  zemvar::Win32CheckEnvironment environment;
+  zemvar::CheckEnvironment e = environment.Get();
+  e.notes = notes;
+  e.hungWatch = &watch;
+  return zemvar::RunConnectionCheck(e);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -30,7 +53,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
   InitCommonControls();
   {
-    zemvar::TrayHostDialog host;
+    zemvar::Win32ProfileFile profile;
+    zemvar::Win32RunKey runKey;
+    zemvar::Win32LogFiles logFiles;
+    zemvar::Win32LocalClock clock;
+    zemvar::HostSeams seams;
+    seams.profile = &profile;
+    seams.runKey = &runKey;
+    seams.logFiles = &logFiles;
+    seams.clock = &clock;
+    seams.check = RunRealCheck;
+    seams.modulePath = ModulePath();
+    zemvar::TrayHostDialog host(seams);
     // Without its window nothing could ever end the tool, so it ends now.
     if (host.CreateModeless(nullptr)) {
       ShowWindow(host.hwnd(), SW_HIDE);

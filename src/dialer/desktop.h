@@ -21,6 +21,7 @@ struct Point {
 constexpr std::uint32_t kMsgCommand = 0x0111;
 constexpr std::uint32_t kMsgLButtonDown = 0x0201;
 constexpr std::uint32_t kMsgLButtonUp = 0x0202;
+constexpr std::uint32_t kMsgRButtonDown = 0x0204;
 
 // Text reads give the platform a size of 255 with the terminator, so at most 254 characters come back.
 constexpr int kWindowTextBuffer = 256;

@@ -1,12 +1,16 @@
 #include "tray/tray_rules.h"
 
+#include <iterator>
+
+#include "dialer/desktop.h"
+
 namespace zemvar {
 
 CheckGate checkBusy;
 
 namespace {
 
-constexpr const char* kStatusTexts[kStatusCount] = {
+constexpr const char* kStatusTexts[] = {
     "G3随e行 Tessaline",
     "未安装“G3随e行”",
     "启动“G3随e行”失败",
@@ -17,9 +21,7 @@ constexpr const char* kStatusTexts[kStatusCount] = {
     "“G3随e行”拒绝操作，请以管理员身份运行本程序",
     "“G3随e行”没有响应",
 };
-
-constexpr std::intptr_t kLButtonDown = 0x0201;
-constexpr std::intptr_t kRButtonDown = 0x0204;
+static_assert(std::size(kStatusTexts) == kStatusCount, "every status has its text");
 
 }  // namespace
 
@@ -30,7 +32,7 @@ const char* StatusText(int status) { return kStatusTexts[ShownStatus(status)]; }
 bool StatusShowsAlert(int status) { return ShownStatus(status) != 0; }
 
 bool OpensTrayMenu(std::uintptr_t iconId, std::intptr_t mouseMessage) {
-  return iconId == kTrayIconId && (mouseMessage == kLButtonDown || mouseMessage == kRButtonDown);
+  return iconId == kTrayIconId && (mouseMessage == kMsgLButtonDown || mouseMessage == kMsgRButtonDown);
 }
 
 std::uint32_t TimerIntervalMs(int seconds) {
@@ -39,11 +41,11 @@ std::uint32_t TimerIntervalMs(int seconds) {
   return static_cast<std::uint32_t>(seconds) * 1000u;
 }
 
-bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, ReportFunction report,
-                     void* reportContext) {
+bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, HungDialerWatch& watch,
+                     ReportFunction report, void* reportContext) {
   if (!gate.TryEnter()) return false;
   std::vector<std::string> notes;
-  const int status = check(checkContext, &notes);
+  const int status = check(checkContext, watch, &notes);
   report(status, &notes, reportContext);
   gate.Leave();
   return true;

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "dialer/connection_status.h"
+#include "dialer/hung_dialer.h"
+
 namespace zemvar {
 
 constexpr unsigned kTrayIconId = 129;
 constexpr unsigned kTrayNotifyMessage = 0x0400 + 1;  // WM_USER + 1
 constexpr unsigned kCheckTimerId = 1;
-constexpr int kStatusCount = 9;
+constexpr int kStatusCount = StatusCount;
 
 // Statuses outside the known range are shown as 0.
 int ShownStatus(int status);
@@ -24,9 +27,10 @@ bool StatusShowsAlert(int status);
 // The tray callback's mouse message (lParam) for our icon (wParam): a left or right button press.
 bool OpensTrayMenu(std::uintptr_t iconId, std::intptr_t mouseMessage);
 
-// The timer period for an interval: at least one second, at most what a 32-bit millisecond count holds.
+// The timer period for an interval: at least one second, at most the platform's longest timer,
+// USER_TIMER_MAXIMUM (0x7FFFFFFF ms, about 24.8 days).
 constexpr int kMinTimerSeconds = 1;
-constexpr int kMaxTimerSeconds = 4294967;
+constexpr int kMaxTimerSeconds = 0x7FFFFFFF / 1000;
 std::uint32_t TimerIntervalMs(int seconds);
 
 // The flag that keeps two checks from overlapping: entering is one atomic exchange.
@@ -44,10 +48,11 @@ extern CheckGate checkBusy;
 
 // One worker's run: nothing when a check is already running, otherwise the check and then its status
 // reported with its notes for the log, before the gate opens again. Returns whether a check ran.
-using CheckFunction = int (*)(void* context, std::vector<std::string>* notes);
+// The watch carries the hung-dialer count from one check to the next.
+using CheckFunction = int (*)(void* context, HungDialerWatch& watch, std::vector<std::string>* notes);
 using ReportFunction = void (*)(int status, std::vector<std::string>* notes, void* context);
-bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, ReportFunction report,
-                     void* reportContext);
+bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, HungDialerWatch& watch,
+                     ReportFunction report, void* reportContext);
 
 // While the shell refuses our icon (at logon the taskbar may not be ready), it is asked again every 2 s
 // for the first 2 minutes of refusals, and after that at each check.

@@ -17,6 +17,7 @@
 
 #include "resource.h"
 #include "settings/win32_settings_store.h"
+#include "tray/win32_event_log.h"
 #include "tray/win32_tray_host.h"
 
 namespace zemvar {
@@ -242,7 +243,7 @@ std::atomic<int> checksRun{0};
 
 std::atomic<std::intptr_t> lastCheckContext{0};
 
-int ScriptedCheck(void* context, std::vector<std::string>* notes) {
+int ScriptedCheck(void* context, HungDialerWatch&, std::vector<std::string>* notes) {
   if (nextStatus == 2) notes->push_back("dialer not started: WinExec 2 for \"C:\\G3.exe\"");
   lastCheckContext = reinterpret_cast<std::intptr_t>(context);
   ++checksRun;
@@ -276,6 +277,10 @@ class TrayHost : public ::testing::Test {
     log = dir + "\\Zemvar.log";
     DeleteFileA(ini.c_str());
     DeleteFileA(log.c_str());
+    seams.profile = &profile;
+    seams.runKey = &runKey;
+    seams.logFiles = &logFiles;
+    seams.clock = &clock;
     seams.check = ScriptedCheck;
     seams.notify = RecordNotify;
     seams.setTimer = RecordSetTimer;
@@ -317,6 +322,10 @@ class TrayHost : public ::testing::Test {
     return events;
   }
   std::string dir, ini, log;
+  Win32ProfileFile profile;
+  Win32RunKey runKey;
+  Win32LogFiles logFiles;
+  Win32LocalClock clock;
   TrayHostDialog::Seams seams;
 };
 

@@ -32,9 +32,8 @@ void TrayHostDialog::SaveSettings() {
   std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
   GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
   SaveErrors errors;
-  if (StoreSettings(*profile_, *runKey_, seams_.modulePath, on, text.data(), &settings_, &errors)) {
-    if (timerId_ != 0) seams_.killTimer(hwnd(), timerId_);
-    StartTimer();
+  if (StoreSettings(*seams_.profile, *seams_.runKey, seams_.modulePath, on, text.data(), &settings_, &errors)) {
+    checks_.SetInterval(settings_.seconds);
   }
   log_.Write(SettingsEvent(settings_, errors));
   ShowWindow(hwnd(), SW_HIDE);

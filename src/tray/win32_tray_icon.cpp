@@ -1,0 +1,107 @@
+#include "tray/win32_tray_icon.h"
+
+#include <cstring>
+#include <string>
+
+#include "resource.h"
+
+namespace zemvar {
+
+TrayIcon::TrayIcon(const HostSeams& seams, EventLog& log)
+    : seams_(seams),
+      log_(log),
+      normalIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL))),
+      alertIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_ALERT))),
+      taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {}
+
+void TrayIcon::Add(HWND owner) {
+  std::memset(&record_, 0, sizeof record_);
+  record_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  record_.hWnd = owner;
+  record_.uID = kTrayIconId;
+  Ask();
+}
+
+bool TrayIcon::Show(int status) {
+  if (!status_.Accept(status)) return false;
+  if (shown_ && !Update(NIM_MODIFY)) {
+    log_.Write(WithError("tray icon lost", GetLastError()));
+    shown_ = false;
+    Ask();
+  }
+  return true;
+}
+
+bool TrayIcon::HandleMessage(UINT message, WPARAM wParam) {
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    // The notification area was rebuilt (Explorer restarted, or the dpi changed): without this the tool
+    // would be unreachable.
+    Ask();
+    return true;
+  }
+  if (message == WM_TIMER && wParam == kIconRetryTimerId) {
+    if (!shown_) Ask();
+    return true;
+  }
+  return false;
+}
+
+void TrayIcon::OnCheckTick() {
+  if (!shown_ && refusals_ > 0 && seams_.tickCount() - firstRefusal_ >= kIconRetryFastForMs) Ask();
+}
+
+void TrayIcon::Remove() {
+  removed_ = true;
+  StopRetry();
+  Update(NIM_DELETE);
+  shown_ = false;
+}
+
+// At logon the taskbar may not be ready: the shell refuses the add, or times it out. Ask again until it
+// takes the icon, at first every few seconds, then at each check.
+void TrayIcon::Ask() {
+  if (removed_) return;
+  const bool added = Update(NIM_ADD);
+  const DWORD error = GetLastError();
+  // An add refused because the icon is still there (a dpi change, a timed-out add that went through
+  // after all) leaves it to a modify.
+  if (added || Update(NIM_MODIFY)) {
+    if (refusals_ > 0) log_.Write("tray icon taken after " + std::to_string(refusals_) + " refusals");
+    StopRetry();
+    shown_ = true;
+    refusals_ = 0;
+    return;
+  }
+  shown_ = false;
+  const DWORD now = seams_.tickCount();
+  if (refusals_++ == 0) {
+    firstRefusal_ = now;
+    log_.Write(WithError("tray icon refused", error) + "; asking again every 2 s");
+  }
+  if (now - firstRefusal_ < kIconRetryFastForMs) {
+    seams_.setTimer(record_.hWnd, kIconRetryTimerId, kIconRetryMs, nullptr);
+    retrying_ = true;
+  } else if (retrying_) {
+    StopRetry();
+    log_.Write(WithError("tray icon still refused", error) + "; asking again at each check");
+  }
+}
+
+void TrayIcon::StopRetry() {
+  if (!retrying_) return;
+  seams_.killTimer(record_.hWnd, kIconRetryTimerId);
+  retrying_ = false;
+}
+
+bool TrayIcon::Update(DWORD message) {
+  const int status = status_.Get();
+  // The first version of the record holds 64 tooltip bytes.
+  std::memset(record_.szTip, 0, sizeof record_.szTip);
+  std::strncpy(record_.szTip, StatusText(status), sizeof record_.szTip - 1);
+  record_.hIcon = StatusShowsAlert(status) ? alertIcon_ : normalIcon_;
+  record_.uCallbackMessage = kTrayNotifyMessage;
+  record_.uFlags = message == NIM_DELETE ? NIF_ICON : (NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  return seams_.notify(message, &record_) != FALSE;
+}
+
+}  // namespace zemvar
