@@ -33,22 +33,24 @@ close_about() {
 }
 
 # The host is hidden, so its system menu is reached the way Windows delivers the choice: a
-# WM_SYSCOMMAND with the menu entry's id, posted by a tiny program built here.
-send_syscommand() {
-  local src=$work/syscommand.c exe=$work/syscommand.exe
+# WM_SYSCOMMAND with the menu entry's id, posted by a tiny program built here. So is a tray menu's
+# choice while the About box is open, since Wine's menu then delivers none.
+# post_to_host MESSAGE WPARAM
+post_to_host() {
+  local src=$work/post.c exe=$work/post.exe
   if [ ! -f "$exe" ]; then
     cat >"$src" <<'C'
 #include <windows.h>
 #include <stdlib.h>
 int main(int argc, char** argv) {
   HWND host = FindWindowA("#32770", "G3随e行 Tessaline");
-  if (!host || argc < 2) return 1;
-  return PostMessageA(host, WM_SYSCOMMAND, (WPARAM)strtoul(argv[1], 0, 0), 0) ? 0 : 2;
+  if (!host || argc < 3) return 1;
+  return PostMessageA(host, strtoul(argv[1], 0, 0), (WPARAM)strtoul(argv[2], 0, 0), 0) ? 0 : 2;
 }
 C
     i686-w64-mingw32-gcc -fexec-charset=GBK -O1 -o "$exe" "$src" || fail "could not build the helper"
   fi
-  "$wine" "$exe" "$1" >/dev/null 2>&1
+  "$wine" "$exe" "$1" "$2" >/dev/null 2>&1
 }
 
 start_zemvar
@@ -80,7 +82,7 @@ close_about escape
 
 # From the host's system menu: id 16, and 16 + 3 (Windows keeps the low four bits for itself).
 for id in 16 19; do
-  send_syscommand $id || fail "could not post WM_SYSCOMMAND $id to the host"
+  post_to_host 0x0112 $id || fail "could not post WM_SYSCOMMAND $id to the host"
   wait_for 10 about_shown || fail "WM_SYSCOMMAND $id did not open About"
   window_shot about-window-sysmenu-$id
   close_about ok
@@ -96,8 +98,20 @@ diff_pixels=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
 log "pixels that differ between the two About boxes below the caption: $diff_pixels"
 [ "${diff_pixels%% *}" -lt 100 ] 2>/dev/null || fail "the two About boxes differ in $diff_pixels pixels"
 
+# About asked for again while its box is open brings that box forward (WM_SYSCOMMAND, then the tray
+# menu's WM_COMMAND); Exit with it open ends the tool.
 zemvar_running || fail "the tool ended"
 open_menu 1
-choose exit
-wait_for 10 zemvar_ended || fail "Exit did not end the process"
+choose about
+wait_for 10 about_shown || fail "About did not open for the last round"
+post_to_host 0x0112 16 && post_to_host 0x0111 57670 || fail "could not post About to the host"
+sleep 1
+boxes=$(xdotool search --onlyvisible --name ' Zemvar$' 2>/dev/null | wc -l)
+[ "$boxes" = 1 ] || { shot about-twice; fail "About asked for three times showed $boxes boxes"; }
+post_to_host 0x0111 32772 || fail "could not post Exit to the host"
+chosen=$(now_ms)
+wait_for 3 zemvar_ended || fail "Exit with the About box open left the tool running"
+took=$(( $(now_ms) - chosen ))
+log "About asked for three times: $boxes box; Exit with it open ended the tool in $took ms"
+[ "$took" -le 1000 ] || fail "Exit with the About box open took $took ms"
 log "passed"

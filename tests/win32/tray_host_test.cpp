@@ -593,6 +593,19 @@ TEST_F(TrayHost, AnIconTheShellRefusesIsAskedForAgainUntilItIsTaken) {
   ASSERT_TRUE(PumpUntil([] { return shell.icons.size() == 1; }));
   EXPECT_EQ("G3随e行 Tessaline", notifications.back().tip);
 
+  // Explorer's broadcast, many times, while a refused add is retried (the usual logon case): one icon,
+  // and the retry stops with the add that took it.
+  shell.icons.clear();
+  shell.ready = false;
+  SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  shell.ready = true;
+  for (int i = 0; i < 3; ++i) SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_EQ(1u, shell.icons.size());
+  const auto retry = std::find_if(timerCalls.rbegin(), timerCalls.rend(),
+                                  [](const TimerCall& c) { return c.id == kIconRetryTimerId; });
+  ASSERT_NE(timerCalls.rend(), retry);
+  EXPECT_TRUE(retry->kill) << "the 2-s retry outlived the add that took the icon";
+
   // Exit while an add is being retried: no add follows it.
   shell.icons.clear();
   shell.ready = false;
@@ -609,6 +622,7 @@ TEST_F(TrayHost, AnIconTheShellRefusesIsAskedForAgainUntilItIsTaken) {
                                     "tray icon still refused: error 1460; asking again at each check"));
   EXPECT_NE(events.end(), std::find(events.begin(), events.end(), "tray icon taken after 77 refusals"));
   EXPECT_NE(events.end(), std::find(events.begin(), events.end(), "tray icon lost: error 1460"));
+  EXPECT_NE(events.end(), std::find(events.begin(), events.end(), "tray icon taken after 1 refusals"));
 }
 
 bool aboutOutlived = false;
