@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws Zemvar's icons and cursor and writes them as .ico/.cur files into res/.
 
-Icons hold a 32x32 and a 16x16 image in 16 colours (4 bits per pixel, standard VGA palette);
+Icons hold 32, 16, 48, 24 and 20 px square images in 16 colours (4 bits per pixel, standard VGA
+palette): the standard and small sizes at 100 %, and the sizes 125, 150 and 200 % ask for;
 the cursor is a 32x32 monochrome pointing hand with its hot spot at the fingertip (6, 0).
 Run it again after changing a drawing: python3 tools/make-resources.py
 """
@@ -148,10 +149,13 @@ def container(kind, images):
     return out + body
 
 
+ICON_SIZES = (32, 16, 48, 24, 20)
+
+
 def main():
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'res')
     for name, draw in (('status_normal.ico', normal), ('status_alert.ico', alert)):
-        data = container(1, [(n, 16, 1, 4, dib_4bpp(draw(n))) for n in (32, 16)])
+        data = container(1, [(n, 16, 1, 4, dib_4bpp(draw(n))) for n in ICON_SIZES])
         with open(os.path.join(res, name), 'wb') as f:
             f.write(data)
     with open(os.path.join(res, 'link_hand.cur'), 'wb') as f:

@@ -23,12 +23,17 @@ TrayHostDialog::TrayHostDialog(const Seams& seams)
       seams_(seams),
       settings_(LoadSettings(*seams.profile, seams.modulePath)),
       log_(LogFor(seams, settings_)),
-      icon_(seams_, log_),
-      checks_(seams_, log_) {}
+      trayIcon_(seams_, log_),
+      checks_(seams_, log_),
+      normalIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL))),
+      smallIcon_(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0))) {}
 
 TrayHostDialog::~TrayHostDialog() {
-  // The window goes before the members it may still call.
+  // The window goes before the members it may still call, and before its icon.
   Destroy();
+  if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
 BOOL TrayHostDialog::OnInitDialog() {
@@ -36,20 +41,20 @@ BOOL TrayHostDialog::OnInitDialog() {
   SetParent(hwnd(), GetDesktopWindow());
   ShowWindow(hwnd(), SW_HIDE);
   log_.Write(StartEvent(settings_));
-  icon_.Add(hwnd());
+  trayIcon_.Add(hwnd());
 
   char aboutItem[128] = {};
   if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUT_ITEM, aboutItem, sizeof aboutItem) > 0) {
     AppendSystemMenuItem(IDM_SYS_ABOUT, aboutItem);
   }
-  SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.normalIcon()));
-  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.normalIcon()));
+  SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(normalIcon_));
+  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : normalIcon_));
   checks_.Start(hwnd(), settings_.seconds, settings_.restartHung);
   return TRUE;
 }
 
 INT_PTR TrayHostDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (icon_.HandleMessage(message, wParam)) return FALSE;
+  if (trayIcon_.HandleMessage(message, wParam)) return FALSE;
   switch (message) {
     case WM_SYSCOMMAND:
       if (!IsAboutSystemCommand(static_cast<unsigned>(wParam))) return FALSE;
@@ -60,9 +65,9 @@ INT_PTR TrayHostDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       Paint();
       return TRUE;
     case WM_QUERYDRAGICON:
-      return reinterpret_cast<INT_PTR>(icon_.normalIcon());
+      return reinterpret_cast<INT_PTR>(normalIcon_);
     case WM_TIMER:
-      if (wParam == checks_.timerId()) icon_.OnCheckTick();
+      if (wParam == checks_.timerId()) trayIcon_.OnCheckTick();
       checks_.OnTimer(wParam);
       return FALSE;
     case kTrayNotifyMessage:
@@ -74,7 +79,7 @@ INT_PTR TrayHostDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       if (notes) {
         for (const std::string& note : *notes) log_.Write(note);
       }
-      if (icon_.Show(static_cast<int>(wParam))) log_.Write(StatusEvent(icon_.status()));
+      if (trayIcon_.Show(static_cast<int>(wParam))) log_.Write(StatusEvent(trayIcon_.status()));
       return TRUE;
     }
     case WM_QUERYENDSESSION:
@@ -124,7 +129,7 @@ void TrayHostDialog::Exit() {
   if (!exiting_) log_.Write(kExitEvent);
   exiting_ = true;
   checks_.Stop();
-  icon_.Remove();
+  trayIcon_.Remove();
   // An open menu or About box runs a loop of its own inside ours: ours could not end before theirs.
   EndMenu();
   CloseAboutBox();
@@ -160,7 +165,7 @@ void TrayHostDialog::Paint() {
   GetClientRect(hwnd(), &client);
   const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
   const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  DrawIcon(dc, x, y, icon_.normalIcon());
+  DrawIcon(dc, x, y, normalIcon_);
   EndPaint(hwnd(), &paint);
 }
 

@@ -24,9 +24,9 @@ class TrayHostDialog : public ui::Dialog {
   int autoRun() const { return settings_.autoRun; }
   int seconds() const { return settings_.seconds; }
   UINT_PTR timerId() const { return checks_.timerId(); }
-  int lastStatus() const { return icon_.status(); }
+  int lastStatus() const { return trayIcon_.status(); }
   // Whether the shell holds our icon.
-  bool iconShown() const { return icon_.shown(); }
+  bool iconShown() const { return trayIcon_.shown(); }
 
   // Settings window: fill from the members and show; store what it holds and hide.
   void ShowSettings();
@@ -48,8 +48,10 @@ class TrayHostDialog : public ui::Dialog {
   const Seams seams_;
   Settings settings_;
   EventLog log_;  // off unless config.ini says Log=1
-  TrayIcon icon_;
+  TrayIcon trayIcon_;
   CheckRunner checks_;
+  HICON normalIcon_ = nullptr;  // the window's, at the standard size, shared
+  HICON smallIcon_ = nullptr;   // the window's, at the small size
   bool exiting_ = false;
   bool placed_ = false;  // the settings window has had its first placement
 };

@@ -7,12 +7,42 @@
 
 namespace zemvar {
 
+namespace {
+
+HICON LoadIconSized(int id, int size) {
+  return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+}
+
+}  // namespace
+
 TrayIcon::TrayIcon(const HostSeams& seams, EventLog& log)
-    : seams_(seams),
-      log_(log),
-      normalIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL))),
-      alertIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_ALERT))),
-      taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {}
+    : seams_(seams), log_(log), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
+  LoadIcons();
+}
+
+TrayIcon::~TrayIcon() {
+  if (normalIcon_) DestroyIcon(normalIcon_);
+  if (alertIcon_) DestroyIcon(alertIcon_);
+}
+
+// The shell keeps its own copy of what it shows, so the old images can go at once.
+void TrayIcon::LoadIcons() {
+  const int size = GetSystemMetrics(SM_CXSMICON);
+  if (size == iconSize_) return;
+  HICON normal = LoadIconSized(IDI_STATUS_NORMAL, size);
+  HICON alert = LoadIconSized(IDI_STATUS_ALERT, size);
+  if (!normal || !alert) {
+    // The ones loaded before serve on.
+    if (normal) DestroyIcon(normal);
+    if (alert) DestroyIcon(alert);
+    return;
+  }
+  if (normalIcon_) DestroyIcon(normalIcon_);
+  if (alertIcon_) DestroyIcon(alertIcon_);
+  normalIcon_ = normal;
+  alertIcon_ = alert;
+  iconSize_ = size;
+}
 
 void TrayIcon::Add(HWND owner) {
   std::memset(&record_, 0, sizeof record_);
@@ -36,6 +66,7 @@ bool TrayIcon::HandleMessage(UINT message, WPARAM wParam) {
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // The notification area was rebuilt (Explorer restarted, or the dpi changed): without this the tool
     // would be unreachable.
+    LoadIcons();
     Ask();
     return true;
   }

@@ -14,6 +14,7 @@ namespace zemvar {
 class TrayIcon {
  public:
   TrayIcon(const HostSeams& seams, EventLog& log);
+  ~TrayIcon();
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
 
@@ -30,9 +31,10 @@ class TrayIcon {
 
   bool shown() const { return shown_; }
   int status() const { return status_.Get(); }
-  HICON normalIcon() const { return normalIcon_; }
 
  private:
+  // The two icons at the size the notification area asks for now.
+  void LoadIcons();
   void Ask();
   bool Update(DWORD message);
   void StopRetry();
@@ -40,8 +42,9 @@ class TrayIcon {
   const HostSeams& seams_;
   EventLog& log_;
   NOTIFYICONDATAA record_{};
-  HICON normalIcon_;
-  HICON alertIcon_;
+  HICON normalIcon_ = nullptr;
+  HICON alertIcon_ = nullptr;
+  int iconSize_ = 0;
   UINT taskbarCreated_;
   ShownTrayStatus status_;
   bool shown_ = false;

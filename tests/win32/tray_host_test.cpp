@@ -134,20 +134,20 @@ TEST(HostResources, MenuStringsIconsCursorVersionAndManifest) {
     EXPECT_STREQ(expected, text);
   }
 
-  // Each icon group: a 32x32 and a 16x16 image in 16 colours.
+  // Each icon group: the standard and small sizes, and those 125, 150 and 200 % ask for, in 16 colours.
   for (int id : {IDI_STATUS_NORMAL, IDI_STATUS_ALERT}) {
     DWORD size = 0;
     const BYTE* group = Resource(RT_GROUP_ICON, id, &size);
     ASSERT_NE(nullptr, group) << id;
-    ASSERT_EQ(2, reinterpret_cast<const WORD*>(group)[2]);
+    ASSERT_EQ(5, reinterpret_cast<const WORD*>(group)[2]);
     std::vector<int> sizes;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 5; ++i) {
       const BYTE* entry = group + 6 + 14 * i;
       sizes.push_back(entry[0]);
       EXPECT_EQ(16, entry[2]);
       EXPECT_EQ(4, entry[6]);  // bits per pixel
     }
-    EXPECT_EQ((std::vector<int>{32, 16}), sizes);
+    EXPECT_EQ((std::vector<int>{32, 16, 48, 24, 20}), sizes);
   }
   EXPECT_NE(LoadIconA(self, MAKEINTRESOURCEA(IDI_STATUS_NORMAL)), LoadIconA(self, MAKEINTRESOURCEA(IDI_STATUS_ALERT)));
 
@@ -169,6 +169,16 @@ TEST(HostResources, MenuStringsIconsCursorVersionAndManifest) {
 }
 
 // ---- the host ----
+
+int IconWidth(HICON icon) {
+  ICONINFO info = {};
+  if (!GetIconInfo(icon, &info)) return 0;
+  BITMAP mask = {};
+  GetObjectA(info.hbmMask, sizeof mask, &mask);
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return mask.bmWidth;
+}
 
 struct NotifyCall {
   HWND window;
@@ -343,7 +353,7 @@ TEST_F(TrayHost, CreationAddsTheIconChecksAtOnceAndArmsTheTimer) {
   EXPECT_EQ(7u, add.flags);
   EXPECT_EQ(1025u, add.callback);
   EXPECT_EQ("G3随e行 Tessaline", add.tip);
-  EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL)), add.icon);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), IconWidth(add.icon)) << "the tray shows the small size";
   ASSERT_EQ(1u, timerCalls.size());
   EXPECT_EQ(1u, timerCalls[0].id);
   EXPECT_EQ(45000u, timerCalls[0].ms);
@@ -359,8 +369,11 @@ TEST_F(TrayHost, CreationAddsTheIconChecksAtOnceAndArmsTheTimer) {
   char text[64] = {};
   GetMenuStringA(system, IDM_SYS_ABOUT, text, sizeof text, MF_BYCOMMAND);
   EXPECT_STREQ("关于 Zemvar(&A)...", text);
-  EXPECT_EQ(reinterpret_cast<LRESULT>(add.icon), SendMessageA(host.hwnd(), WM_GETICON, ICON_BIG, 0));
-  EXPECT_EQ(reinterpret_cast<LRESULT>(add.icon), SendMessageA(host.hwnd(), WM_QUERYDRAGICON, 0, 0));
+  const HICON normal = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL));
+  EXPECT_EQ(reinterpret_cast<LRESULT>(normal), SendMessageA(host.hwnd(), WM_GETICON, ICON_BIG, 0));
+  EXPECT_EQ(reinterpret_cast<LRESULT>(normal), SendMessageA(host.hwnd(), WM_QUERYDRAGICON, 0, 0));
+  EXPECT_EQ(GetSystemMetrics(SM_CXSMICON),
+            IconWidth(reinterpret_cast<HICON>(SendMessageA(host.hwnd(), WM_GETICON, ICON_SMALL, 0))));
   host.Exit();
   // Without Log=1 there is no log.
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(log.c_str()));
@@ -373,7 +386,7 @@ TEST_F(TrayHost, AStatusChangeReachesTheTrayOnceAndTheRebuiltTrayGetsTheIconBack
   ASSERT_TRUE(PumpUntil([this] { return Count(NIM_MODIFY) == 1; }));
   const NotifyCall modify = notifications.back();
   EXPECT_EQ("请插入3G无线网卡", modify.tip);
-  EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_ALERT)), modify.icon);
+  EXPECT_NE(notifications[0].icon, modify.icon) << "the alert icon";
   EXPECT_EQ(4, host.lastStatus());
 
   // The same status again costs no shell call; back to 0 restores the title and the normal icon.
