@@ -13,6 +13,11 @@
 
 namespace zemvar {
 
+// Lets a message from a program with fewer rights (a normal Explorer) reach an elevated window: by
+// ChangeWindowMessageFilterEx (Windows 7) or ChangeWindowMessageFilter (Vista), looked up at run time;
+// true where the system has neither, since it then filters nothing (XP).
+BOOL WINAPI AllowMessageFromFewerRights(HWND window, UINT message);
+
 struct HostSeams {
   ProfileFile* profile = nullptr;
   RunKey* runKey = nullptr;
@@ -29,6 +34,7 @@ struct HostSeams {
   HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
                                LPDWORD) = CreateThread;
   DWORD(WINAPI* tickCount)() = GetTickCount;
+  BOOL(WINAPI* allowMessage)(HWND, UINT) = AllowMessageFromFewerRights;
 };
 
 // "what: error N", as the log tells a failed call.

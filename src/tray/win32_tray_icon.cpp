@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "resource.h"
 
@@ -14,6 +15,20 @@ HICON LoadIconSized(int id, int size) {
 }
 
 }  // namespace
+
+BOOL WINAPI AllowMessageFromFewerRights(HWND window, UINT message) {
+  using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+  constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW, and MSGFLT_ADD of the older call
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  static const auto filterEx = reinterpret_cast<FilterExFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  static const auto filter = reinterpret_cast<FilterFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
+  if (filterEx) return filterEx(window, message, kAllow, nullptr);
+  if (filter) return filter(message, kAllow);
+  return TRUE;
+}
 
 TrayIcon::TrayIcon(const HostSeams& seams, EventLog& log)
     : seams_(seams), log_(log), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
@@ -49,6 +64,14 @@ void TrayIcon::Add(HWND owner) {
   record_.cbSize = NOTIFYICONDATAA_V1_SIZE;
   record_.hWnd = owner;
   record_.uID = kTrayIconId;
+  // Run elevated, the tool would otherwise never hear of its icon's clicks or of Explorer's restart.
+  const std::pair<UINT, const char*> fromExplorer[] = {{taskbarCreated_, "TaskbarCreated"},
+                                                       {kTrayNotifyMessage, "the icon's clicks"}};
+  for (const auto& [message, what] : fromExplorer) {
+    if (message && !seams_.allowMessage(owner, message)) {
+      log_.Write(WithError((std::string(what) + " not let in from Explorer").c_str(), GetLastError()));
+    }
+  }
   Ask();
 }
 

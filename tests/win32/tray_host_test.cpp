@@ -219,6 +219,16 @@ BOOL WINAPI RecordNotify(DWORD message, PNOTIFYICONDATAA data) {
   return TRUE;
 }
 
+std::vector<std::pair<HWND, UINT>> allowed;
+BOOL WINAPI RecordAllow(HWND window, UINT message) {
+  allowed.push_back({window, message});
+  return TRUE;
+}
+BOOL WINAPI RefuseAllow(HWND, UINT) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
 DWORD ticks = 0;
 DWORD WINAPI FakeTicks() { return ticks; }
 
@@ -297,6 +307,8 @@ class TrayHost : public ::testing::Test {
     seams.killTimer = RecordKillTimer;
     seams.createThread = RecordCreateThread;
     seams.tickCount = FakeTicks;
+    seams.allowMessage = RecordAllow;
+    allowed.clear();
   }
   void TearDown() override {
     WaitForIdleChecks();
@@ -354,6 +366,9 @@ TEST_F(TrayHost, CreationAddsTheIconChecksAtOnceAndArmsTheTimer) {
   EXPECT_EQ(1025u, add.callback);
   EXPECT_EQ("G3随e行 Tessaline", add.tip);
   EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), IconWidth(add.icon)) << "the tray shows the small size";
+  const std::vector<std::pair<HWND, UINT>> fromExplorer = {{host.hwnd(), RegisterWindowMessageA("TaskbarCreated")},
+                                                           {host.hwnd(), 1025u}};
+  EXPECT_EQ(fromExplorer, allowed) << "an elevated tool lets in what Explorer sends it";
   ASSERT_EQ(1u, timerCalls.size());
   EXPECT_EQ(1u, timerCalls[0].id);
   EXPECT_EQ(45000u, timerCalls[0].ms);
@@ -736,6 +751,7 @@ TEST_F(TrayHost, WithTheLogOnFailuresAreToldWithTheirErrors) {
   seams.profile = &profile;
   seams.setTimer = FailingSetTimer;
   seams.createThread = FailingCreateThread;
+  seams.allowMessage = RefuseAllow;
   {
     TrayHostDialog host(seams);
     ASSERT_TRUE(host.CreateModeless(nullptr));
@@ -749,7 +765,9 @@ TEST_F(TrayHost, WithTheLogOnFailuresAreToldWithTheirErrors) {
     host.Exit();
   }
   EXPECT_EQ(-9, GetPrivateProfileIntA("Setup", "Seconds", -9, ini.c_str())) << "the save wrote nothing";
-  EXPECT_EQ((std::vector<std::string>{"start AutoRun=0 Seconds=30", "check thread not started: error 8",
+  EXPECT_EQ((std::vector<std::string>{"start AutoRun=0 Seconds=30", "TaskbarCreated not let in from Explorer: error 5",
+                                      "the icon's clicks not let in from Explorer: error 5",
+                                      "check thread not started: error 8",
                                       "check timer not started: error 8", "check timer not started: error 8",
                                       "settings AutoRun=0 Seconds=45 in use but not saved: config.ini error 5",
                                       "dialer not started: WinExec 2",
