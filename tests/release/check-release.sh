@@ -43,5 +43,42 @@ hits=$(grep -E "^($newer)" <<<"$functions" | sort -u)
 [ -z "$hits" ] || bad "imports functions newer than Windows XP:" $hits
 echo "imported functions: $(wc -l <<<"$functions")"
 
+# The resources Windows reads from the file itself: the manifest (dpi-aware, so not stretched blurred) and
+# the status icons at every size from 100 to 200 %.
+resources=$(python3 - "$exe" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+u16 = lambda o: struct.unpack_from('<H', data, o)[0]
+u32 = lambda o: struct.unpack_from('<I', data, o)[0]
+pe = u32(0x3c)
+optional = pe + 24
+sections = [struct.unpack_from('<8sIIII', data, optional + u16(pe + 20) + 40 * i) for i in range(u16(pe + 6))]
+def offset(rva):
+    return next(raw + rva - va for _, size, va, _, raw in sections if va <= rva < va + size)
+root = offset(u32(optional + 96 + 8 * 2))
+def entries(directory):
+    for i in range(u16(directory + 12) + u16(directory + 14)):
+        name, target = struct.unpack_from('<II', data, directory + 16 + 8 * i)
+        yield name, root + (target & 0x7fffffff)
+def resource(kind, ident):
+    for k, names in entries(root):
+        for n, languages in entries(names):
+            if (k, n) == (kind, ident):
+                entry = next(entries(languages))[1]
+                return data[offset(u32(entry)):offset(u32(entry)) + u32(entry + 4)]
+manifest = resource(24, 1).decode()
+print('manifest dpi-aware:', '<dpiAware' in manifest and '>true</dpiAware>' in manifest)
+for icon in (128, 145):
+    group = resource(14, icon)
+    widths = sorted(group[6 + 14 * i] or 256 for i in range(struct.unpack_from('<H', group, 4)[0]))
+    print('icon %d px:' % icon, ' '.join(map(str, widths)))
+PY
+) || bad "the exe's resources could not be read"
+echo "$resources"
+grep -qx 'manifest dpi-aware: True' <<<"$resources" || bad "the manifest does not declare the program dpi-aware"
+for icon in 128 145; do
+  grep -qx "icon $icon px: 16 20 24 32 48" <<<"$resources" || bad "icon $icon lacks a size of 16, 20, 24, 32 or 48 px"
+done
+
 [ "$fail" = 0 ] && echo "release check passed"
 exit "$fail"
