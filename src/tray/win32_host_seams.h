@@ -28,7 +28,7 @@ struct HostSeams {
   std::string modulePath;  // the running executable's; config.ini and the log lie beside it
 
   // The window system's calls that tests watch or make fail.
-  BOOL(WINAPI* notify)(DWORD, PNOTIFYICONDATAA) = Shell_NotifyIconA;
+  BOOL(WINAPI* notify)(DWORD, PNOTIFYICONDATAW) = Shell_NotifyIconW;
   UINT_PTR(WINAPI* setTimer)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer;
   BOOL(WINAPI* killTimer)(HWND, UINT_PTR) = KillTimer;
   HANDLE(WINAPI* createThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/gbk_text.h"
+#include "platform/win32_text.h"
 #include "resource.h"
 
 namespace zemvar {
@@ -61,7 +63,7 @@ void TrayIcon::LoadIcons() {
 
 void TrayIcon::Add(HWND owner) {
   std::memset(&record_, 0, sizeof record_);
-  record_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  record_.cbSize = NOTIFYICONDATAW_V1_SIZE;
   record_.hWnd = owner;
   record_.uID = kTrayIconId;
   // Run elevated, the tool would otherwise never hear of its icon's clicks or of Explorer's restart.
@@ -149,9 +151,11 @@ void TrayIcon::StopRetry() {
 
 bool TrayIcon::Update(DWORD message) {
   const int status = status_.Get();
-  // The first version of the record holds 64 tooltip bytes.
+  // The tooltip is held to the 63 GBK bytes the A record's first version took, whole characters only.
+  const char* text = StatusText(status);
+  const std::wstring tip = WideFromGbk(std::string(text, GbkPrefixLength(text, std::strlen(text), 63)));
   std::memset(record_.szTip, 0, sizeof record_.szTip);
-  std::strncpy(record_.szTip, StatusText(status), sizeof record_.szTip - 1);
+  tip.copy(record_.szTip, sizeof record_.szTip / sizeof record_.szTip[0] - 1);
   record_.hIcon = StatusShowsAlert(status) ? alertIcon_ : normalIcon_;
   record_.uCallbackMessage = kTrayNotifyMessage;
   record_.uFlags = message == NIM_DELETE ? NIF_ICON : (NIF_MESSAGE | NIF_ICON | NIF_TIP);

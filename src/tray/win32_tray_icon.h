@@ -41,7 +41,7 @@ class TrayIcon {
 
   const HostSeams& seams_;
   EventLog& log_;
-  NOTIFYICONDATAA record_{};
+  NOTIFYICONDATAW record_{};
   HICON normalIcon_ = nullptr;
   HICON alertIcon_ = nullptr;
   int iconSize_ = 0;

@@ -15,6 +15,7 @@
 
 #include "dialer/check_cycle.h"
 
+#include "platform/win32_text.h"
 #include "resource.h"
 #include "settings/win32_settings_store.h"
 #include "tray/win32_event_log.h"
@@ -205,9 +206,9 @@ struct Shell {
   }
 } shell;
 
-BOOL WINAPI RecordNotify(DWORD message, PNOTIFYICONDATAA data) {
+BOOL WINAPI RecordNotify(DWORD message, PNOTIFYICONDATAW data) {
   notifications.push_back({data->hWnd, message, data->cbSize, data->uID, data->uFlags, data->uCallbackMessage,
-                           data->hIcon, data->szTip});
+                           data->hIcon, GbkFromWide(data->szTip, std::wcslen(data->szTip), 255)});
   const bool held = shell.Holds(data->hWnd, data->uID);
   const bool done = shell.ready && (message == NIM_ADD ? !held : held);
   if (!done) {
@@ -359,7 +360,8 @@ TEST_F(TrayHost, CreationAddsTheIconChecksAtOnceAndArmsTheTimer) {
   ASSERT_EQ(1u, notifications.size());
   const NotifyCall& add = notifications[0];
   EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.message);
-  EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), add.size);
+  EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE), add.size);
+  EXPECT_EQ(152u, add.size);
   EXPECT_EQ(host.hwnd(), add.window);
   EXPECT_EQ(129u, add.id);
   EXPECT_EQ(7u, add.flags);

@@ -1,0 +1,15 @@
+// Text crossing into Windows: the rules speak GBK, Windows speaks UTF-16, and the conversion names code
+// page 936, never the system's own, which is 1252 on a Western Windows and may be 65001 on a Chinese one.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace zemvar {
+
+std::wstring WideFromGbk(const std::string& gbk);
+// At most `limit` bytes, never half a character; a character GBK lacks becomes '?', as the A
+// functions make it.
+std::string GbkFromWide(const wchar_t* text, std::size_t length, std::size_t limit);
+
+}  // namespace zemvar
