@@ -4,6 +4,7 @@
 
 #include "about/about_box.h"
 #include "about/about_rules.h"
+#include "platform/win32_text.h"
 #include "resource.h"
 
 namespace zemvar {
@@ -28,13 +29,13 @@ bool AboutDialog::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 void AboutDialog::OnEmailLinkClicked() {
-  ShellExecuteA(hwnd(), "open", kAuthorMailto, nullptr, nullptr, SW_SHOW);
+  ShellExecuteW(hwnd(), L"open", WideFromGbk(kAuthorMailto).data(), nullptr, nullptr, SW_SHOW);
 }
 
 INT_PTR AboutDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // Only top-level windows hear of colour changes; the label repaints its own background.
   if (message == WM_SYSCOLORCHANGE && emailLink_.hwnd()) {
-    SendMessageA(emailLink_.hwnd(), WM_SYSCOLORCHANGE, wParam, lParam);
+    SendMessageW(emailLink_.hwnd(), WM_SYSCOLORCHANGE, wParam, lParam);
   }
   return ui::Dialog::HandleMessage(message, wParam, lParam);
 }

@@ -2,14 +2,35 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
+
+#include "platform/win32_text.h"
+
 namespace zemvar {
 
 namespace {
 
+// The label keeps its font as the rules see it, with a GBK face name; Windows gets it in UTF-16.
+LOGFONTW WideFont(const LOGFONTA& font) {
+  LOGFONTW wide{};
+  std::memcpy(&wide, &font, offsetof(LOGFONTA, lfFaceName));
+  std::wcsncpy(wide.lfFaceName, WideFromGbk(font.lfFaceName).data(), LF_FACESIZE - 1);
+  return wide;
+}
+
+LOGFONTA GbkFont(const LOGFONTW& wide) {
+  LOGFONTA font{};
+  std::memcpy(&font, &wide, offsetof(LOGFONTW, lfFaceName));
+  GbkFromWide(wide.lfFaceName, std::wcslen(wide.lfFaceName), LF_FACESIZE - 1).copy(font.lfFaceName, LF_FACESIZE - 1);
+  return font;
+}
+
 void ChangeStyle(HWND window, int index, LONG_PTR remove, LONG_PTR add, UINT frameFlags) {
   if (!window) return;
-  const LONG_PTR style = GetWindowLongPtrA(window, index);
-  SetWindowLongPtrA(window, index, (style & ~remove) | add);
+  const LONG_PTR style = GetWindowLongPtrW(window, index);
+  SetWindowLongPtrW(window, index, (style & ~remove) | add);
   if (frameFlags) {
     SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | frameFlags);
@@ -47,16 +68,19 @@ LinkLabel::~LinkLabel() {
 }
 
 void LinkLabel::OnAttached() {
-  HFONT current = reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
+  HFONT current = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
   // A static without a font of its own draws with the system font; start from the GUI font.
   if (!current) current = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  GetObjectA(current, sizeof(logFont_), &logFont_);
+  LOGFONTW wide{};
+  GetObjectW(current, sizeof wide, &wide);
+  logFont_ = GbkFont(wide);
   RebuildFont();
 }
 
 void LinkLabel::RebuildFont() {
   if (font_) DeleteObject(font_);
-  font_ = CreateFontIndirectA(&logFont_);
+  const LOGFONTW wide = WideFont(logFont_);
+  font_ = CreateFontIndirectW(&wide);
 }
 
 void LinkLabel::RedrawLabel() {
@@ -92,7 +116,7 @@ LinkLabel& LinkLabel::SetForegroundColor(COLORREF color) {
 }
 
 LinkLabel& LinkLabel::SetLabelText(const std::string& text) {
-  if (hwnd()) SetWindowTextA(hwnd(), text.c_str());
+  if (hwnd()) SetWindowTextW(hwnd(), WideFromGbk(text).data());
   RedrawLabel();
   return *this;
 }
@@ -224,11 +248,16 @@ COLORREF LinkLabel::BrushColour(HBRUSH brush) const {
   return GetObjectA(brush, sizeof(info), &info) ? info.lbColor : 0;
 }
 
-std::string LinkLabel::WindowText() const {
-  const int length = GetWindowTextLengthA(hwnd());
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(hwnd(), text.data(), length + 1)));
+WideText LinkLabel::WindowWideText() const {
+  const int length = GetWindowTextLengthW(hwnd());
+  WideText text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd(), text.data(), length + 1)) + 1);
   return text;
+}
+
+std::string LinkLabel::WindowText() const {
+  const WideText wide = WindowWideText();
+  return GbkFromWide(wide.data(), wide.size() - 1, wide.size() * 2);
 }
 
 void LinkLabel::OnPaint(HDC target) {
@@ -282,25 +311,27 @@ void LinkLabel::DrawContent(HDC dc, const RECT& rect, const std::string& text) {
     }
   }
 
+  const WideText wide = WideFromGbk(text);
+  const int length = static_cast<int>(wide.size() - 1);
   if (!text.empty()) {
     if (rotated_) {
       // The text starts at the centre and runs along the font's escapement.
       const UINT oldAlign = SetTextAlign(dc, TA_BASELINE);
       POINT oldOrigin;
       OffsetViewportOrgEx(dc, (rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2, &oldOrigin);
-      TextOutA(dc, 0, 0, text.data(), static_cast<int>(text.size()));
+      TextOutW(dc, 0, 0, wide.data(), length);
       SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
       SetTextAlign(dc, oldAlign);
     } else {
       const UINT format =
-          TextFormatForStyle(static_cast<std::uint32_t>(GetWindowLongPtrA(hwnd(), GWL_STYLE)), text);
+          TextFormatForStyle(static_cast<std::uint32_t>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), text);
       RECT area = rect;
-      DrawTextA(dc, text.data(), static_cast<int>(text.size()), &area, format);
+      DrawTextW(dc, wide.data(), length, &area, format);
       if (embossed_) {
         SetTextColor(dc, embossColor_);
         const int offset = embossDownRight_ ? 1 : -1;
         OffsetRect(&area, offset, offset);
-        DrawTextA(dc, text.data(), static_cast<int>(text.size()), &area, format);
+        DrawTextW(dc, wide.data(), length, &area, format);
       }
     }
   }
@@ -321,9 +352,9 @@ void LinkLabel::OnLButtonDown() {
     header.hwndFrom = hwnd();
     header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd()));
     header.code = LINK_LABEL_CLICKED;
-    SendMessageA(GetParent(hwnd()), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    SendMessageW(GetParent(hwnd()), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
   } else {
-    ShellExecuteA(nullptr, "open", WindowText().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, L"open", WindowWideText().data(), nullptr, nullptr, SW_SHOWNORMAL);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "about/label_paint.h"
+#include "platform/win32_text.h"
 #include "ui/win32_dialog.h"
 
 namespace zemvar {
@@ -66,7 +67,8 @@ class LinkLabel : public ui::SubclassedControl {
   void StartBlink(BlinkMode mode);
   void StopBlink();
   COLORREF BrushColour(HBRUSH brush) const;
-  std::string WindowText() const;
+  std::string WindowText() const;  // GBK, for the rules
+  WideText WindowWideText() const;
 
   COLORREF textColor_;
   COLORREF embossColor_ = RGB(255, 255, 255);

@@ -11,11 +11,11 @@ constexpr UINT kGbk = 936;
 
 }  // namespace
 
-std::wstring WideFromGbk(const std::string& gbk) {
-  if (gbk.empty()) return std::wstring();
+WideText WideFromGbk(const std::string& gbk) {
   const int length = static_cast<int>(gbk.size());
-  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(kGbk, 0, gbk.data(), length, nullptr, 0)), L'\0');
-  if (!wide.empty()) MultiByteToWideChar(kGbk, 0, gbk.data(), length, &wide[0], static_cast<int>(wide.size()));
+  const int count = gbk.empty() ? 0 : MultiByteToWideChar(kGbk, 0, gbk.data(), length, nullptr, 0);
+  WideText wide(static_cast<std::size_t>(count) + 1, L'\0');
+  if (count > 0) MultiByteToWideChar(kGbk, 0, gbk.data(), length, wide.data(), count);
   return wide;
 }
 

@@ -4,10 +4,15 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace zemvar {
 
-std::wstring WideFromGbk(const std::string& gbk);
+// Terminated, for the W functions. Not a std::wstring, whose whole class the static library would add
+// to the program.
+using WideText = std::vector<wchar_t>;
+
+WideText WideFromGbk(const std::string& gbk);
 // At most `limit` bytes, never half a character; a character GBK lacks becomes '?', as the A
 // functions make it.
 std::string GbkFromWide(const wchar_t* text, std::size_t length, std::size_t limit);

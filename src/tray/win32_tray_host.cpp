@@ -43,8 +43,8 @@ BOOL TrayHostDialog::OnInitDialog() {
   log_.Write(StartEvent(settings_));
   trayIcon_.Add(hwnd());
 
-  char aboutItem[128] = {};
-  if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUT_ITEM, aboutItem, sizeof aboutItem) > 0) {
+  wchar_t aboutItem[128] = {};
+  if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUT_ITEM, aboutItem, sizeof aboutItem / sizeof aboutItem[0]) > 0) {
     AppendSystemMenuItem(IDM_SYS_ABOUT, aboutItem);
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(normalIcon_));
@@ -84,7 +84,7 @@ INT_PTR TrayHostDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_QUERYENDSESSION:
       checks_.SetSessionEnding(true);
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_ENDSESSION:
       checks_.SetSessionEnding(wParam != FALSE);
@@ -92,11 +92,11 @@ INT_PTR TrayHostDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         log_.Write("session end");
         Exit();
       }
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
       return TRUE;
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC) checks_.OnResume();
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
       return TRUE;
     default:
       return ui::Dialog::HandleMessage(message, wParam, lParam);

@@ -1,6 +1,7 @@
 #include "tray/win32_tray_icon.h"
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <utility>
 
@@ -153,9 +154,9 @@ bool TrayIcon::Update(DWORD message) {
   const int status = status_.Get();
   // The tooltip is held to the 63 GBK bytes the A record's first version took, whole characters only.
   const char* text = StatusText(status);
-  const std::wstring tip = WideFromGbk(std::string(text, GbkPrefixLength(text, std::strlen(text), 63)));
+  const WideText tip = WideFromGbk(std::string(text, GbkPrefixLength(text, std::strlen(text), 63)));
   std::memset(record_.szTip, 0, sizeof record_.szTip);
-  tip.copy(record_.szTip, sizeof record_.szTip / sizeof record_.szTip[0] - 1);
+  std::wcsncpy(record_.szTip, tip.data(), sizeof record_.szTip / sizeof record_.szTip[0] - 1);
   record_.hIcon = StatusShowsAlert(status) ? alertIcon_ : normalIcon_;
   record_.uCallbackMessage = kTrayNotifyMessage;
   record_.uFlags = message == NIM_DELETE ? NIF_ICON : (NIF_MESSAGE | NIF_ICON | NIF_TIP);

@@ -6,7 +6,7 @@ Dialog::~Dialog() { Destroy(); }
 
 bool Dialog::CreateModeless(HWND owner) {
   if (hwnd_) return true;
-  CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, Procedure,
+  CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner, Procedure,
                      reinterpret_cast<LPARAM>(this));
   return hwnd_ != nullptr;
 }
@@ -15,16 +15,16 @@ INT_PTR Dialog::RunModalLoop() {
   inModalLoop_ = true;
   MSG msg;
   while (inModalLoop_) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       // WM_QUIT belongs to the outer loop; pass it on after leaving ours.
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
     if (got == -1) break;
-    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   inModalLoop_ = false;
   return modalResult_;
@@ -34,7 +34,7 @@ void Dialog::EndModalLoop(INT_PTR result) {
   modalResult_ = result;
   inModalLoop_ = false;
   // Wake the loop, which may be waiting for a message.
-  if (hwnd_) PostMessageA(hwnd_, WM_NULL, 0, 0);
+  if (hwnd_) PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
 INT_PTR Dialog::DoModal(HWND owner) {
@@ -53,7 +53,7 @@ void Dialog::Destroy() {
   if (!hwnd_) return;
   HWND window = hwnd_;
   hwnd_ = nullptr;
-  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   DestroyWindow(window);
 }
 
@@ -81,11 +81,11 @@ bool Dialog::OnCommand(WORD id, WORD, HWND) {
   }
 }
 
-void Dialog::AppendSystemMenuItem(UINT id, const char* text) {
+void Dialog::AppendSystemMenuItem(UINT id, const wchar_t* text) {
   HMENU menu = GetSystemMenu(hwnd_, FALSE);
   if (!menu || !text || !*text) return;
-  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(menu, MF_STRING, id, text);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, id, text);
 }
 
 INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,9 +93,9 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
   if (message == WM_INITDIALOG) {
     self = reinterpret_cast<Dialog*>(lParam);
     self->hwnd_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   } else {
-    self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   }
   return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
 }
@@ -105,9 +105,9 @@ SubclassedControl::~SubclassedControl() { Detach(); }
 bool SubclassedControl::Attach(HWND control) {
   if (hwnd_ || !IsWindow(control)) return false;
   hwnd_ = control;
-  SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   original_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassedControl::Procedure)));
+      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassedControl::Procedure)));
   OnAttached();
   return true;
 }
@@ -115,24 +115,24 @@ bool SubclassedControl::Attach(HWND control) {
 void SubclassedControl::Detach() {
   if (!hwnd_) return;
   if (IsWindow(hwnd_)) {
-    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
   }
   hwnd_ = nullptr;
 }
 
 LRESULT SubclassedControl::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-  return CallWindowProcA(original_, hwnd_, message, wParam, lParam);
+  return CallWindowProcW(original_, hwnd_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK SubclassedControl::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<SubclassedControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(window, message, wParam, lParam);
+  auto* self = reinterpret_cast<SubclassedControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     // The window goes; give it back its own procedure for its last message.
     WNDPROC original = self->original_;
     self->Detach();
-    return CallWindowProcA(original, window, message, wParam, lParam);
+    return CallWindowProcW(original, window, message, wParam, lParam);
   }
   return self->HandleMessage(message, wParam, lParam);
 }

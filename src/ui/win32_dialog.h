@@ -1,5 +1,6 @@
 // The small window layer: a dialog object bound to its window, our own modal loop, and subclassed
-// controls. One static procedure per kind routes every message to one virtual HandleMessage.
+// controls. One static procedure per kind routes every message to one virtual HandleMessage. The windows
+// are Unicode ones, so that the templates' texts show as they are on any code page.
 #pragma once
 
 #include <windows.h>
@@ -35,7 +36,7 @@ class Dialog {
   virtual void OnCancel() { EndModalLoop(IDCANCEL); }
 
   // Appends a separator and an item to the window's system menu, when it has one.
-  void AppendSystemMenuItem(UINT id, const char* text);
+  void AppendSystemMenuItem(UINT id, const wchar_t* text);
 
  private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
