@@ -80,9 +80,13 @@ void EndHungDialer(CheckEnvironment& env, WindowId main) {
     return;
   }
   const std::string which = "hung dialer (process " + std::to_string(process) + ")";
-  const std::uint32_t error = env.launcher.End(process);
-  Note(env, error ? which + " not ended after " + checks + ": error " + std::to_string(error)
-                  : which + " ended after " + checks);
+  const std::uint32_t error = env.launcher.End(process, main);
+  if (!error) {
+    Note(env, which + " ended after " + checks);
+    return;
+  }
+  const std::string why = error == kErrorInvalidWindow ? "its window has gone" : "error " + std::to_string(error);
+  Note(env, which + " not ended after " + checks + ": " + why);
 }
 
 ConnectionStatus CheckOnce(CheckEnvironment& env) {

@@ -160,7 +160,24 @@ TEST(Win32Launcher, MissingProgramIsAFailedStart) {
   // Unquoted, the same path with spaces would name "C:\no" and fail just the same.
   EXPECT_LE(launcher.Launch("C:\\no such folder\\eWalk.exe"), 31u);
   // A dialer that has already gone cannot be ended, and says so with the system's code.
-  EXPECT_EQ(static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER), launcher.End(0xfffffff0u));
+  EXPECT_EQ(static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER), launcher.End(0xfffffff0u, 0));
+}
+
+// Once the hung dialer has exited its id may be another program's, which End leaves running.
+TEST(Win32Launcher, EndsNoProcessTheWindowIsNotOf) {
+  char self[MAX_PATH];
+  STARTUPINFOA startup{sizeof startup};
+  PROCESS_INFORMATION other{};
+  ASSERT_TRUE(::GetModuleFileNameA(nullptr, self, sizeof self) &&
+              ::CreateProcessA(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                               &other));
+  HWND ours = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(kErrorInvalidWindow, Win32Launcher().End(other.dwProcessId, ToWindowId(ours)));
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(other.hProcess, 0));
+  ::DestroyWindow(ours);
+  ::TerminateProcess(other.hProcess, 0);
+  ::CloseHandle(other.hThread);
+  ::CloseHandle(other.hProcess);
 }
 
 // Wine prefers its own sensapi.dll to another of that name unless told otherwise; this tells it, for this
