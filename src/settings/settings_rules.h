@@ -1,4 +1,4 @@
-// The two settings, where they are kept, and the rules for reading, normalising and storing them.
+// The settings (AutoRun, Seconds, Log, RestartHung), where they are kept, and the rules for reading, normalising and storing them.
 #pragma once
 
 #include <cstddef>
@@ -72,7 +72,8 @@ struct Settings {
   int restartHung = 0;  // hung checks in a row before the dialer is ended; 0: never. Also set by hand only.
 };
 
-// Reads the settings; missing file or keys give off, 30 and no log. A stored "Seconds" is taken unchanged.
+// Reads the settings; missing file or keys give off, 30, no log and no end of a hung dialer. A stored
+// "Seconds" is taken unchanged.
 Settings LoadSettings(ProfileFile& profile, const std::string& modulePath);
 
 // The two values the settings window saves, as config.ini names them: "AutoRun=1 Seconds=45".
