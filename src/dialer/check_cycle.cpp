@@ -28,9 +28,9 @@ WindowId FindDialer(Desktop& desktop, Matcher matcher) {
 
 // Starts the dialer and waits for its panel; the status on failure, StatusOk with the panel otherwise.
 ConnectionStatus StartDialer(CheckEnvironment& env, WindowId* panel) {
-  char path[kPathBuffer];
+  char path[kMaxPathBuffer];
   if (!LocateDialerExecutable(env.registry, path, sizeof path)) return StatusDialerNotInstalled;
-  char commandLine[kPathBuffer + 2];
+  char commandLine[kMaxPathBuffer + 2];
   if (!QuotedCommandLine(path, commandLine, sizeof commandLine)) {
     Note(env, std::string("dialer not started: its path is too long: ") + path);
     return StatusLaunchFailed;

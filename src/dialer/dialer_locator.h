@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dialer/desktop.h"
+#include "platform/module_path.h"
 
 namespace zemvar {
 
@@ -36,7 +37,6 @@ class Launcher {
   virtual std::uint32_t End(std::uint32_t processId, WindowId window) = 0;
 };
 
-constexpr std::size_t kPathBuffer = 260;
 constexpr std::size_t kExeNameBuffer = 64;
 
 // Fills `path` (of `size` bytes) with the dialer's full executable path. False when the record is

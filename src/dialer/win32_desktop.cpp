@@ -133,7 +133,7 @@ bool Win32Network::IsAlive() {
   static const IsNetworkAliveFn isNetworkAlive = [] {
     // By its full path in the system folder (the 32-bit one under WoW64): never a sensapi.dll that lies
     // beside the tool.
-    char folder[MAX_PATH];
+    char folder[kMaxPathBuffer];
     const UINT length = ::GetSystemDirectoryA(folder, sizeof folder);
     std::string path;
     if (length == 0 || length >= sizeof folder || !SystemDllPath(folder, "sensapi.dll", &path)) return IsNetworkAliveFn();
