@@ -119,26 +119,23 @@ TEST_F(SettingsStore, APathWithoutSpacesIsStoredAsItIs) {
 }
 
 // Where policy lets a user only read and set the Run key's values, start at logon still works. A key of
-// the test's own stands in for HKEY_CURRENT_USER, its Run key's DACL giving everyone just those two rights.
+// the test's own stands in for HKEY_CURRENT_USER; its Run key's DACL grants those rights, and DELETE so that
+// the test can remove it.
 TEST_F(SettingsStore, ARunKeyThatOnlyLetsValuesBeReadAndSetIsEnough) {
   const std::string user = "Software\\Zemvar run key test";
   HKEY stand, run;
+  PSECURITY_DESCRIPTOR narrow = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (user + "\\" + kRunKey).c_str(), 0, nullptr, 0,
                                            KEY_ALL_ACCESS, nullptr, &run, nullptr));
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, user.c_str(), 0, KEY_ALL_ACCESS, &stand));
-  char wide[512];
-  DWORD size = sizeof wide;
-  PSECURITY_DESCRIPTOR narrow = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegGetKeySecurity(run, DACL_SECURITY_INFORMATION, wide, &size));
-  const char* queryAndSet = "D:P(A;;0x3;;;WD)";
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(queryAndSet, SDDL_REVISION_1, &narrow, nullptr));
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;0x10003;;;WD)", SDDL_REVISION_1, &narrow,
+                                                                   nullptr));
   ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(run, DACL_SECURITY_INFORMATION, narrow));
   RegOverridePredefKey(HKEY_CURRENT_USER, stand);
   const std::uint32_t on = SetRunAtLogon(runKey, exe, true);
   const LONG set = RegQueryValueExA(run, "ZemvarStoreTest", nullptr, nullptr, nullptr, nullptr);
   const std::uint32_t off = SetRunAtLogon(runKey, exe, false);
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-  RegSetKeySecurity(run, DACL_SECURITY_INFORMATION, wide);
   RegCloseKey(run);
   RegCloseKey(stand);
   LocalFree(narrow);
