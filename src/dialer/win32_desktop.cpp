@@ -115,9 +115,9 @@ std::uint32_t Win32Launcher::End(std::uint32_t processId, WindowId window) {
   HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
   if (!process) return ::GetLastError();
   // While our handle is open the id cannot pass to another program, so the window's owner now tells
-  // whether this is still the dialer.
+  // whether this is still the dialer. A window that has gone has no owner.
   DWORD owner = 0;
-  if (!::IsWindow(ToHwnd(window)) || !::GetWindowThreadProcessId(ToHwnd(window), &owner) || owner != processId) {
+  if (!::GetWindowThreadProcessId(ToHwnd(window), &owner) || owner != processId) {
     ::CloseHandle(process);
     return ERROR_INVALID_WINDOW_HANDLE;
   }
