@@ -28,9 +28,9 @@ WindowId FindDialer(Desktop& desktop, Matcher matcher) {
 
 // Starts the dialer and waits for its panel; the status on failure, StatusOk with the panel otherwise.
 ConnectionStatus StartDialer(CheckEnvironment& env, WindowId* panel) {
-  char path[kPathBuffer];
+  char path[kMaxPathBuffer];
   if (!LocateDialerExecutable(env.registry, path, sizeof path)) return StatusDialerNotInstalled;
-  char commandLine[kPathBuffer + 2];
+  char commandLine[kMaxPathBuffer + 2];
   if (!QuotedCommandLine(path, commandLine, sizeof commandLine)) {
     Note(env, std::string("dialer not started: its path is too long: ") + path);
     return StatusLaunchFailed;
@@ -80,9 +80,13 @@ void EndHungDialer(CheckEnvironment& env, WindowId main) {
     return;
   }
   const std::string which = "hung dialer (process " + std::to_string(process) + ")";
-  const std::uint32_t error = env.launcher.End(process);
-  Note(env, error ? which + " not ended after " + checks + ": error " + std::to_string(error)
-                  : which + " ended after " + checks);
+  const std::uint32_t error = env.launcher.End(process, main);
+  if (!error) {
+    Note(env, which + " ended after " + checks);
+    return;
+  }
+  const std::string why = error == kErrorInvalidWindow ? "its window has gone" : "error " + std::to_string(error);
+  Note(env, which + " not ended after " + checks + ": " + why);
 }
 
 ConnectionStatus CheckOnce(CheckEnvironment& env) {

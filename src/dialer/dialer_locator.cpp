@@ -68,7 +68,7 @@ bool SystemDllPath(const std::string& systemFolder, const char* name, std::strin
   std::string result = systemFolder;
   if (result.back() != '\\') result += '\\';
   result += name;
-  if (result.size() >= kPathBuffer) return false;
+  if (result.size() >= kMaxPathBuffer) return false;
   *path = result;
   return true;
 }

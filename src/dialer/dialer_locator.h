@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "dialer/desktop.h"
+#include "platform/module_path.h"
+
 namespace zemvar {
 
 constexpr std::uint32_t kRegString = 1;        // REG_SZ
@@ -21,15 +24,19 @@ class InstallRegistry {
   virtual void Close() = 0;
 };
 
+// The system's error code for a window that is gone (ERROR_INVALID_WINDOW_HANDLE).
+constexpr std::uint32_t kErrorInvalidWindow = 1400;
+
 // Starts a program; the result is WinExec's (31 or less: failed). Ends one: 0, or the system's error code.
 class Launcher {
  public:
   virtual ~Launcher() = default;
   virtual std::uint32_t Launch(const char* commandLine) = 0;
-  virtual std::uint32_t End(std::uint32_t processId) = 0;
+  // Only while `window` is still the process's: once the process has exited its id may be another
+  // program's. Otherwise nothing is ended and the result is kErrorInvalidWindow.
+  virtual std::uint32_t End(std::uint32_t processId, WindowId window) = 0;
 };
 
-constexpr std::size_t kPathBuffer = 260;
 constexpr std::size_t kExeNameBuffer = 64;
 
 // Fills `path` (of `size` bytes) with the dialer's full executable path. False when the record is

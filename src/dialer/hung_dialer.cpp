@@ -9,9 +9,9 @@ int RestartHungChecks(int stored) {
   return stored < 2 ? 2 : stored;
 }
 
-HungDialerWatch::HungDialerWatch(int restartAfter) : restartAfter_(RestartHungChecks(restartAfter)) {}
+HungDialerWatch::HungDialerWatch(int restartAfter) : restartAfter_(restartAfter) {}
 
-void HungDialerWatch::SetRestartAfter(int restartAfter) { restartAfter_ = RestartHungChecks(restartAfter); }
+void HungDialerWatch::SetRestartAfter(int restartAfter) { restartAfter_ = restartAfter; }
 
 bool HungDialerWatch::Observe(bool hung, std::uint64_t nowMs) {
   if (!hung) {

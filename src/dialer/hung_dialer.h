@@ -5,8 +5,8 @@
 
 namespace zemvar {
 
-// "RestartHung" under [Setup], as read: after how many hung checks in a row the dialer is ended. 0 or
-// negative: never (0). 1 counts as 2: one hung check is never enough.
+// What "RestartHung" under [Setup] means, for the settings to apply as they read it: after how many hung
+// checks in a row the dialer is ended. 0 or negative: never (0). 1 counts as 2: one hung check is never enough.
 int RestartHungChecks(int stored);
 
 constexpr std::uint64_t kRestartSpacingMs = 10ull * 60 * 1000;
@@ -15,7 +15,8 @@ constexpr std::uint64_t kRestartSpacingMs = 10ull * 60 * 1000;
 // dialer hung and says when one should end it.
 class HungDialerWatch {
  public:
-  explicit HungDialerWatch(int restartAfter = 0);  // 0: never end
+  // As RestartHungChecks gives it; 0: never end.
+  explicit HungDialerWatch(int restartAfter = 0);
   void SetRestartAfter(int restartAfter);
   // One check's finding (hung at its start and at its end); nowMs a monotonic millisecond tick. A check that
   // did not find it hung resets the count. True when this check should end the dialer now: ending is on,

@@ -109,10 +109,18 @@ void Win32InstallRegistry::Close() {
 
 std::uint32_t Win32Launcher::Launch(const char* commandLine) { return ::WinExec(commandLine, SW_SHOWNORMAL); }
 
-std::uint32_t Win32Launcher::End(std::uint32_t processId) {
+std::uint32_t Win32Launcher::End(std::uint32_t processId, WindowId window) {
+  static_assert(kErrorInvalidWindow == ERROR_INVALID_WINDOW_HANDLE, "the rules' code is the system's");
   constexpr DWORD kGoneWithinMs = 5000;
   HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
   if (!process) return ::GetLastError();
+  // While our handle is open the id cannot pass to another program, so the window's owner now tells
+  // whether this is still the dialer. A window that has gone has no owner.
+  DWORD owner = 0;
+  if (!::GetWindowThreadProcessId(ToHwnd(window), &owner) || owner != processId) {
+    ::CloseHandle(process);
+    return ERROR_INVALID_WINDOW_HANDLE;
+  }
   const DWORD error = ::TerminateProcess(process, 1) ? 0 : ::GetLastError();
   if (error == 0) ::WaitForSingleObject(process, kGoneWithinMs);
   ::CloseHandle(process);
@@ -125,7 +133,7 @@ bool Win32Network::IsAlive() {
   static const IsNetworkAliveFn isNetworkAlive = [] {
     // By its full path in the system folder (the 32-bit one under WoW64): never a sensapi.dll that lies
     // beside the tool.
-    char folder[MAX_PATH];
+    char folder[kMaxPathBuffer];
     const UINT length = ::GetSystemDirectoryA(folder, sizeof folder);
     std::string path;
     if (length == 0 || length >= sizeof folder || !SystemDllPath(folder, "sensapi.dll", &path)) return IsNetworkAliveFn();

@@ -48,7 +48,7 @@ class Win32Launcher : public Launcher {
  public:
   std::uint32_t Launch(const char* commandLine) override;
   // Waits a few seconds for the process to go, so that the next check does not find its windows.
-  std::uint32_t End(std::uint32_t processId) override;
+  std::uint32_t End(std::uint32_t processId, WindowId window) override;
 };
 
 // IsNetworkAlive from sensapi.dll, loaded at run time. When the DLL or the function is missing the

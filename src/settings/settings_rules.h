@@ -1,4 +1,5 @@
-// The two settings, where they are kept, and the rules for reading, normalising and storing them.
+// The four settings (AutoRun, Seconds, Log, RestartHung), where they are kept, and the rules for reading,
+// normalising and storing them.
 #pragma once
 
 #include <cstddef>
@@ -69,10 +70,13 @@ struct Settings {
   int autoRun = 0;  // 0 or 1
   int seconds = kDefaultSeconds;
   int log = 0;  // 0 or 1; only a person editing config.ini turns it on
-  int restartHung = 0;  // hung checks in a row before the dialer is ended; 0: never. Also set by hand only.
+  // Hung checks in a row before the dialer is ended, as RestartHungChecks makes the stored number; 0: never.
+  // Also set by hand only.
+  int restartHung = 0;
 };
 
-// Reads the settings; missing file or keys give off, 30 and no log. A stored "Seconds" is taken unchanged.
+// Reads the settings; missing file or keys give off, 30, no log and no end of a hung dialer. A stored
+// "Seconds" is taken unchanged.
 Settings LoadSettings(ProfileFile& profile, const std::string& modulePath);
 
 // The two values the settings window saves, as config.ini names them: "AutoRun=1 Seconds=45".

@@ -30,8 +30,9 @@ bool Win32RunKey::Done(LONG result) {
 
 bool Win32RunKey::Open() {
   Close();
+  // No more rights than are used: where policy grants only these, asking for more would fail.
   return Done(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                            KEY_ALL_ACCESS, &key_));
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, &key_));
 }
 
 bool Win32RunKey::Has(const std::string& name) {

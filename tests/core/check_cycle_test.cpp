@@ -349,6 +349,7 @@ TEST_F(ConnectionCheck, AHungDialerIsEndedAfterTheGivenChecksAndAFailedEndIsTold
   env.notes = &notes;
   HungDialerWatch watch(2);
   env.hungWatch = &watch;
+  launcher.desktop = &desktop;
   AddPanel();
   AddMain();
   desktop.Get(main).hung = true;
@@ -384,6 +385,14 @@ TEST_F(ConnectionCheck, AHungDialerIsEndedAfterTheGivenChecksAndAFailedEndIsTold
   EXPECT_EQ(StatusHung, RunConnectionCheck(env));
   EXPECT_EQ(2u, launcher.ended.size());
   EXPECT_EQ("hung dialer not ended after 2 hung checks: its window has gone", notes.back());
+
+  // It exits just before the end, and its id may be another program's by then: nothing is ended.
+  desktop.Get(AddMain()).hung = true;
+  launcher.onEnd = [&] { desktop.Destroy(main); };
+  pauses.total += 10 * 60000;
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_EQ("hung dialer (process 4242) not ended after 2 hung checks: its window has gone", notes.back());
 }
 
 // Once the session ends no check starts the dialer, and the check has nothing to show.

@@ -25,7 +25,7 @@ class DialerLocator : public ::testing::Test {
   }
 
   FakeInstallRegistry registry;
-  char path[kPathBuffer];
+  char path[kMaxPathBuffer];
 };
 
 TEST_F(DialerLocator, JoinsDirectoryAndNameWithOneBackslash) {
@@ -57,7 +57,7 @@ TEST_F(DialerLocator, MissingKeyOrValuesMeanNotInstalled) {
   EXPECT_FALSE(Locate());  // no "ExePath"
   EXPECT_EQ(2, registry.opens);
 
-  EXPECT_FALSE(LocateDialerExecutable(registry, nullptr, kPathBuffer));
+  EXPECT_FALSE(LocateDialerExecutable(registry, nullptr, kMaxPathBuffer));
   EXPECT_EQ(2, registry.opens);
 }
 
@@ -97,7 +97,7 @@ TEST_F(DialerLocator, ValuesWithoutTerminatorAreTerminatedOrRefused) {
   EXPECT_FALSE(Locate());
 
   registry.values["ExeName"] = {kRegString, "eWalk.exe"};
-  registry.values["ExePath"] = {kRegString, std::string(kPathBuffer, 'd')};
+  registry.values["ExePath"] = {kRegString, std::string(kMaxPathBuffer, 'd')};
   EXPECT_FALSE(Locate());
 }
 
@@ -125,7 +125,7 @@ TEST_F(DialerLocator, RefusedLookupLeavesAnEmptyString) {
 }
 
 TEST(QuotedCommandLine, QuotesThePathWhenItFits) {
-  char line[kPathBuffer + 2];
+  char line[kMaxPathBuffer + 2];
   ASSERT_TRUE(QuotedCommandLine("C:\\Program Files\\eWalk\\eWalk.exe", line, sizeof line));
   EXPECT_STREQ("\"C:\\Program Files\\eWalk\\eWalk.exe\"", line);
 
@@ -136,7 +136,7 @@ TEST(QuotedCommandLine, QuotesThePathWhenItFits) {
   EXPECT_STREQ("", small);
 
   // The longest path a lookup can give always fits the check's command-line buffer.
-  const std::string longest(kPathBuffer - 1, 'p');
+  const std::string longest(kMaxPathBuffer - 1, 'p');
   EXPECT_TRUE(QuotedCommandLine(longest.c_str(), line, sizeof line));
 }
 

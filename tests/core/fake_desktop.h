@@ -133,13 +133,18 @@ class FakeInstallRegistry : public InstallRegistry {
 class FakeLauncher : public Launcher {
  public:
   std::uint32_t Launch(const char* commandLine) override;
-  std::uint32_t End(std::uint32_t processId) override {
+  // As the system's: a window that is no longer the process's ends nothing.
+  std::uint32_t End(std::uint32_t processId, WindowId window) override {
+    if (onEnd) onEnd();
+    if (desktop && (!desktop->IsWindow(window) || desktop->ProcessOf(window) != processId)) return kErrorInvalidWindow;
     ended.push_back(processId);
     return endError;
   }
   std::vector<std::string> launched;
   std::uint32_t result = 33;
   std::function<void()> onLaunch;
+  FakeDesktop* desktop = nullptr;
+  std::function<void()> onEnd;  // runs first: the dialer may exit just before
   std::vector<std::uint32_t> ended;
   std::uint32_t endError = 0;
 };

@@ -58,12 +58,12 @@ void InstallPath(const std::uint8_t* data, std::size_t size) {
   testing::FakeInstallRegistry registry;
   registry.values["ExePath"] = {static_cast<std::uint32_t>(data[1] % 4), std::string(data + 2, data + 2 + split)};
   registry.values["ExeName"] = {static_cast<std::uint32_t>(data[1] / 4 % 4), std::string(data + 2 + split, data + size)};
-  char path[kPathBuffer + 8];
+  char path[kMaxPathBuffer + 8];
   std::memset(path, 0x5a, sizeof path);
-  const bool found = LocateDialerExecutable(registry, path, kPathBuffer);
+  const bool found = LocateDialerExecutable(registry, path, kMaxPathBuffer);
   Require(registry.opens == registry.closes);
-  Require(std::memchr(path, '\0', kPathBuffer) != nullptr);  // terminated inside the buffer, either way
-  for (std::size_t i = kPathBuffer; i < sizeof path; ++i) Require(path[i] == 0x5a);
+  Require(std::memchr(path, '\0', kMaxPathBuffer) != nullptr);  // terminated inside the buffer, either way
+  for (std::size_t i = kMaxPathBuffer; i < sizeof path; ++i) Require(path[i] == 0x5a);
   if (found) Require(std::strlen(path) > 0);
 }
 

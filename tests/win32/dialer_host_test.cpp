@@ -64,7 +64,7 @@ class InstallRecord : public ::testing::Test {
 
   HKEY key_ = nullptr;
   Win32InstallRegistry registry;
-  char path[kPathBuffer];
+  char path[kMaxPathBuffer];
 };
 
 TEST_F(InstallRecord, ReadsTheDialersKeyInThe32BitView) {
@@ -121,14 +121,14 @@ TEST_F(InstallRecord, CheckReportsAMissingOrUnstartableDialer) {
 }
 
 std::string TempDirectory() {
-  char buffer[MAX_PATH];
+  char buffer[kMaxPathBuffer];
   const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
   return std::string(buffer, n);
 }
 
 TEST(Win32Launcher, StartsAQuotedPathWithSpaces) {
   // A copy of this test program in a folder with spaces, told to run no test and write its report.
-  char self[MAX_PATH];
+  char self[kMaxPathBuffer];
   ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
   const std::string folder = TempDirectory() + "Zemvar launch test";
   const std::string exe = folder + "\\G3 e walk.exe";
@@ -137,7 +137,7 @@ TEST(Win32Launcher, StartsAQuotedPathWithSpaces) {
   ::DeleteFileA(report.c_str());
   ASSERT_TRUE(::CopyFileA(self, exe.c_str(), FALSE));
 
-  char quoted[kPathBuffer + 2];
+  char quoted[kMaxPathBuffer + 2];
   ASSERT_TRUE(QuotedCommandLine(exe.c_str(), quoted, sizeof quoted));
   const std::string commandLine = std::string(quoted) + " --gtest_filter=NoSuchTest --gtest_output=xml:" + report;
   Win32Launcher launcher;
@@ -160,7 +160,24 @@ TEST(Win32Launcher, MissingProgramIsAFailedStart) {
   // Unquoted, the same path with spaces would name "C:\no" and fail just the same.
   EXPECT_LE(launcher.Launch("C:\\no such folder\\eWalk.exe"), 31u);
   // A dialer that has already gone cannot be ended, and says so with the system's code.
-  EXPECT_EQ(static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER), launcher.End(0xfffffff0u));
+  EXPECT_EQ(static_cast<std::uint32_t>(ERROR_INVALID_PARAMETER), launcher.End(0xfffffff0u, 0));
+}
+
+// Once the hung dialer has exited its id may be another program's, which End leaves running.
+TEST(Win32Launcher, EndsNoProcessTheWindowIsNotOf) {
+  char self[kMaxPathBuffer];
+  STARTUPINFOA startup{sizeof startup};
+  PROCESS_INFORMATION other{};
+  ASSERT_TRUE(::GetModuleFileNameA(nullptr, self, sizeof self) &&
+              ::CreateProcessA(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                               &other));
+  HWND ours = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(kErrorInvalidWindow, Win32Launcher().End(other.dwProcessId, ToWindowId(ours)));
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(other.hProcess, 0));
+  ::DestroyWindow(ours);
+  ::TerminateProcess(other.hProcess, 0);
+  ::CloseHandle(other.hThread);
+  ::CloseHandle(other.hProcess);
 }
 
 // Wine prefers its own sensapi.dll to another of that name unless told otherwise; this tells it, for this
@@ -189,7 +206,7 @@ class NativeSensapiFirst {
 // stays: once loaded it cannot be removed, and unless ZEMVAR_NETWORK says otherwise it answers alive, as
 // Wine's does. The path of the stand-in there, or empty.
 std::string SensapiInSystemFolder(const std::string& standIn) {
-  char folder[MAX_PATH];
+  char folder[kMaxPathBuffer];
   ::GetSystemDirectoryA(folder, sizeof folder);
   const std::string path = std::string(folder) + "\\sensapi.dll";
   ::MoveFileA(path.c_str(), (path + ".wine").c_str());  // the first time only: later the name is taken
@@ -204,7 +221,7 @@ TEST(Win32Network, AsksTheSystemsSensapiNeverOneBesideTheProgram) {
   // Wine's own IsNetworkAlive always answers alive. The stand-in the build makes answers what
   // ZEMVAR_NETWORK says; one copy goes into the system folder, another beside this program, where a
   // search by name would find it first.
-  char self[MAX_PATH];
+  char self[kMaxPathBuffer];
   ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
   const std::string folder = std::string(self).substr(0, std::string(self).find_last_of('\\') + 1);
   const std::string planted = folder + "sensapi.dll";
@@ -218,7 +235,7 @@ TEST(Win32Network, AsksTheSystemsSensapiNeverOneBesideTheProgram) {
   EXPECT_FALSE(network.IsAlive()) << "the system folder's sensapi.dll was not the one asked";
   ::SetEnvironmentVariableA("ZEMVAR_NETWORK", nullptr);
   EXPECT_TRUE(network.IsAlive());
-  char loaded[MAX_PATH] = {};
+  char loaded[kMaxPathBuffer] = {};
   ::GetModuleFileNameA(::GetModuleHandleA("sensapi.dll"), loaded, sizeof loaded);
   EXPECT_STRCASEEQ(system.c_str(), loaded);
   EXPECT_EQ(nullptr, ::GetModuleHandleA(planted.c_str())) << "the planted copy was loaded";
@@ -238,8 +255,8 @@ TEST(TestedBuild, IsThe32BitProgramInTheWindowsItClaims) {
   BOOL wow64 = TRUE;
   ASSERT_TRUE(::IsWow64Process(::GetCurrentProcess(), &wow64));
   EXPECT_EQ(wow64 != FALSE, !wide && std::strcmp(shape, "win64") == 0);
-  char system[MAX_PATH] = {};
-  const bool has64BitSystem = ::GetSystemWow64DirectoryA(system, MAX_PATH) != 0;
+  char system[kMaxPathBuffer] = {};
+  const bool has64BitSystem = ::GetSystemWow64DirectoryA(system, kMaxPathBuffer) != 0;
   EXPECT_EQ(has64BitSystem, std::strcmp(shape, "win64") == 0);
   std::printf("[ build    ] pointers %u bytes, IsWow64Process %s, %s prefix\n", static_cast<unsigned>(sizeof(void*)),
               wow64 ? "TRUE" : "FALSE", shape);

@@ -1,5 +1,6 @@
 // The settings against a real config.ini and the real (Wine) registry.
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 
@@ -115,6 +116,35 @@ TEST_F(SettingsStore, APathWithoutSpacesIsStoredAsItIs) {
   EXPECT_EQ(plain, ReadRunValue("ZemvarStoreTest"));
   SetRunAtLogon(runKey, plain, false);
   EXPECT_EQ("<none>", ReadRunValue("ZemvarStoreTest"));
+}
+
+// Where policy lets a user only read and set the Run key's values, start at logon still works. A key of
+// the test's own stands in for HKEY_CURRENT_USER; its Run key's DACL grants those rights, and DELETE so that
+// the test can remove it.
+TEST_F(SettingsStore, ARunKeyThatOnlyLetsValuesBeReadAndSetIsEnough) {
+  const std::string user = "Software\\Zemvar run key test";
+  HKEY stand, run;
+  PSECURITY_DESCRIPTOR narrow = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (user + "\\" + kRunKey).c_str(), 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &run, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, user.c_str(), 0, KEY_ALL_ACCESS, &stand));
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;0x10003;;;WD)", SDDL_REVISION_1, &narrow,
+                                                                   nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(run, DACL_SECURITY_INFORMATION, narrow));
+  RegOverridePredefKey(HKEY_CURRENT_USER, stand);
+  const std::uint32_t on = SetRunAtLogon(runKey, exe, true);
+  const LONG set = RegQueryValueExA(run, "ZemvarStoreTest", nullptr, nullptr, nullptr, nullptr);
+  const std::uint32_t off = SetRunAtLogon(runKey, exe, false);
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegCloseKey(run);
+  RegCloseKey(stand);
+  LocalFree(narrow);
+  for (std::string key = user + "\\" + kRunKey; key.size() >= user.size(); key.erase(key.rfind('\\'))) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+  }
+  EXPECT_EQ(0u, on);
+  EXPECT_EQ(ERROR_SUCCESS, set);
+  EXPECT_EQ(0u, off);
 }
 
 }  // namespace
