@@ -109,9 +109,23 @@ std::uint32_t SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool 
   } else if (!runKey.Has(name)) {
     done = runKey.Set(name, RunValueDataFor(modulePath));
   }
+  // Ticking the box is the user's explicit wish: a switch Task Manager turned off goes back on.
+  std::string approval;
+  if (on && done && runKey.Approval(name, &approval) && ApprovalSaysOff(approval)) {
+    done = runKey.SetApproval(name, std::string(kApprovalOn, sizeof kApprovalOn));
+  }
   const std::uint32_t error = done ? 0 : runKey.LastError();
   runKey.Close();
   return error;
+}
+
+bool ApprovalSaysOff(const std::string& bytes) {
+  return bytes.size() == sizeof kApprovalOn && (bytes[0] == 3 || bytes[0] == 7);
+}
+
+bool SwitchedOffAtLogon(RunKey& runKey, const std::string& modulePath) {
+  std::string name, approval;
+  return RunValueNameFor(modulePath, &name) && runKey.Approval(name, &approval) && ApprovalSaysOff(approval);
 }
 
 Point CentredIn(const Rect& area, int width, int height) {

@@ -59,6 +59,10 @@ class RunKey {
   // Absence is no error.
   virtual bool Remove(const std::string& name) = 0;
   virtual void Close() = 0;
+  // Task Manager's startup switch for a value (Windows 8 and later keep it beside the Run key, in a key of
+  // their own): its raw bytes; false where there is none. Setting it never makes that key.
+  virtual bool Approval(const std::string& name, std::string* bytes) = 0;
+  virtual bool SetApproval(const std::string& name, const std::string& bytes) = 0;
   // The system's error code for the last call that failed.
   std::uint32_t LastError() const { return lastError_; }
 
@@ -96,6 +100,14 @@ bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modu
 // Adds the tool's Run value when missing (an existing value is left as it is), or removes it. Returns
 // the system's error code when the value could not be brought into line, else 0.
 std::uint32_t SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on);
+
+// Task Manager's switch says off: 12 bytes whose first is 03 or 07 (the last 8 are the time of the change).
+// Anything else, short or odd, counts as on, as no switch at all does.
+bool ApprovalSaysOff(const std::string& bytes);
+// The switch as Task Manager sets it back on: 02 and eleven zero bytes.
+constexpr char kApprovalOn[12] = {2};
+// Whether Windows will skip our Run value at logon because Task Manager switched it off.
+bool SwitchedOffAtLogon(RunKey& runKey, const std::string& modulePath);
 
 // Top-left corner that centres a window of the given size in an area; a window larger than the area keeps
 // its top-left corner inside it.

@@ -1,7 +1,11 @@
 #include "settings/win32_settings_store.h"
 
+#include "platform/win32_text.h"
+
 namespace zemvar {
 namespace {
+
+constexpr wchar_t kApprovedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 // Stands for a missing key: no value a person writes into config.ini looks like it.
 constexpr char kAbsent[] = "\x7f\x01";
@@ -53,6 +57,28 @@ bool Win32RunKey::Remove(const std::string& name) {
 void Win32RunKey::Close() {
   if (key_) RegCloseKey(key_);
   key_ = nullptr;
+}
+
+bool Win32RunKey::Approval(const std::string& name, std::string* bytes) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kApprovedKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  // Task Manager writes 12 bytes; a longer value is no switch it made, and counts as none.
+  BYTE data[64];
+  DWORD size = sizeof data, type = 0;
+  const bool found = RegQueryValueExW(key, WideFromGbk(name).data(), nullptr, &type, data, &size) == ERROR_SUCCESS &&
+                     type == REG_BINARY;
+  RegCloseKey(key);
+  if (found) bytes->assign(reinterpret_cast<const char*>(data), size);
+  return found;
+}
+
+bool Win32RunKey::SetApproval(const std::string& name, const std::string& bytes) {
+  HKEY key;
+  if (!Done(RegOpenKeyExW(HKEY_CURRENT_USER, kApprovedKey, 0, KEY_SET_VALUE, &key))) return false;
+  const bool done = Done(RegSetValueExW(key, WideFromGbk(name).data(), 0, REG_BINARY,
+                                        reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())));
+  RegCloseKey(key);
+  return done;
 }
 
 }  // namespace zemvar

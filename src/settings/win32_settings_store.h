@@ -13,7 +13,7 @@ class Win32ProfileFile : public ProfileFile {
   bool Write(const std::string& file, const char* section, const char* key, const char* value) override;
 };
 
-// HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run
+// HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run, and Task Manager's switches for it.
 class Win32RunKey : public RunKey {
  public:
   ~Win32RunKey() override { Close(); }
@@ -22,6 +22,9 @@ class Win32RunKey : public RunKey {
   bool Set(const std::string& name, const std::string& data) override;
   bool Remove(const std::string& name) override;
   void Close() override;
+  // HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run
+  bool Approval(const std::string& name, std::string* bytes) override;
+  bool SetApproval(const std::string& name, const std::string& bytes) override;
 
  private:
   bool Done(LONG result);

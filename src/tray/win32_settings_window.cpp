@@ -10,7 +10,7 @@ namespace zemvar {
 
 void TrayHostDialog::ShowSettings() {
   SetDlgItemTextW(hwnd(), IDC_SECONDS, WideFromGbk(std::to_string(settings_.seconds)).data());
-  SendDlgItemMessageW(hwnd(), IDC_AUTORUN, BM_SETCHECK, settings_.autoRun ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendDlgItemMessageW(hwnd(), IDC_AUTORUN, BM_SETCHECK, StartsAtLogon() ? BST_CHECKED : BST_UNCHECKED, 0);
   if (!placed_) {
     // The template says (0, 0); the first opening centres it on the work area, later ones keep where the
     // user left it.

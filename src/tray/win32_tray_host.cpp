@@ -41,6 +41,7 @@ BOOL TrayHostDialog::OnInitDialog() {
   SetParent(hwnd(), GetDesktopWindow());
   ShowWindow(hwnd(), SW_HIDE);
   log_.Write(StartEvent(settings_));
+  if (settings_.autoRun && !StartsAtLogon()) log_.Write("start at logon switched off in Task Manager");
   trayIcon_.Add(hwnd());
 
   wchar_t aboutItem[128] = {};
@@ -134,6 +135,10 @@ void TrayHostDialog::Exit() {
   EndMenu();
   CloseAboutBox();
   EndModalLoop(IDCANCEL);
+}
+
+bool TrayHostDialog::StartsAtLogon() const {
+  return settings_.autoRun && !SwitchedOffAtLogon(*seams_.runKey, seams_.modulePath);
 }
 
 void TrayHostDialog::ShowAbout() {

@@ -41,6 +41,8 @@ class TrayHostDialog : public ui::Dialog {
   void OnCancel() override { ShowWindow(hwnd(), SW_HIDE); }
 
  private:
+  // config.ini says so, and Task Manager has not switched it off.
+  bool StartsAtLogon() const;
   void ShowAbout();
   void ShowTrayMenu();
   void Paint();

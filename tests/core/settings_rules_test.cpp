@@ -40,7 +40,11 @@ class MemoryRunKey : public RunKey {
   bool Set(const std::string& name, const std::string& data) override { return values[name] = data, true; }
   bool Remove(const std::string& name) override { return values.erase(name), true; }
   void Close() override { ++closes; }
-  std::map<std::string, std::string> values;
+  bool Approval(const std::string& name, std::string* bytes) override {
+    return approvals.count(name) && (*bytes = approvals[name], true);
+  }
+  bool SetApproval(const std::string& name, const std::string& bytes) override { return approvals[name] = bytes, true; }
+  std::map<std::string, std::string> values, approvals;
   bool openable = true;
   int opens = 0, closes = 0;
 };
@@ -225,6 +229,28 @@ TEST(RunAtLogon, DoesNothingWithoutAKeyOrAName) {
   SetRunAtLogon(run, "", true);
   EXPECT_TRUE(run.values.empty());
   EXPECT_EQ(1, run.opens);
+}
+
+// Task Manager marks a Run value off beside it; ticking the box is the user's wish to start again.
+TEST(RunAtLogon, TaskManagersSwitchCountsOnlyWhenOffAndTickingTurnsItBackOn) {
+  const std::string off = std::string("\x03", 1) + std::string(11, '\x7f');
+  for (const std::string& on : {std::string("\x02", 1) + std::string(11, '\0'), std::string("\x06", 1) + std::string(11, '\1'),
+                                std::string(), std::string("\x03", 1), "\x03" + std::string(39, '\0'), std::string(12, '\x01')}) {
+    EXPECT_FALSE(ApprovalSaysOff(on)) << on.size();
+  }
+  EXPECT_TRUE(ApprovalSaysOff(off));
+  EXPECT_TRUE(ApprovalSaysOff("\x07" + off.substr(1)));
+
+  MemoryRunKey run;
+  EXPECT_FALSE(SwitchedOffAtLogon(run, kExe)) << "no switch at all: Windows 7 and before";
+  run.approvals["Zemvar"] = off;
+  EXPECT_TRUE(SwitchedOffAtLogon(run, kExe));
+  SetRunAtLogon(run, kExe, false);
+  EXPECT_EQ(off, run.approvals["Zemvar"]) << "clearing the box removes the Run value only";
+  EXPECT_EQ(0u, SetRunAtLogon(run, kExe, true));
+  EXPECT_EQ(std::string("\x02", 1) + std::string(11, '\0'), run.approvals["Zemvar"]);
+  EXPECT_FALSE(SwitchedOffAtLogon(run, kExe));
+  EXPECT_EQ(1u, run.values.count("Zemvar"));
 }
 
 TEST(Placement, CentresInTheWorkAreaAndKeepsTheCornerInside) {
