@@ -7,6 +7,7 @@
 
 #include "dialer/win32_desktop.h"
 #include "platform/module_path.h"
+#include "platform/win32_text.h"
 #include "settings/win32_settings_store.h"
 #include "tray/win32_event_log.h"
 #include "tray/win32_tray_host.h"
@@ -28,12 +29,13 @@ void KeepDllSearchToTheSystem() {
   if (setDefault) setDefault(kSearchSystem32);
 }
 
+// UTF-8, so that a folder of any letters keeps them.
 std::string ModulePath() {
-  char path[zemvar::kMaxPathBuffer] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  wchar_t path[zemvar::kMaxPathBuffer] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, zemvar::kMaxPathBuffer);
   // A path that filled the buffer may have been cut short.
-  if (length == 0 || length >= sizeof path) return std::string();
-  return path;
+  if (length == 0 || length >= zemvar::kMaxPathBuffer) return std::string();
+  return zemvar::Utf8FromWide(path, length);
 }
 
 int RunRealCheck(void*, zemvar::HungDialerWatch& watch, std::vector<std::string>* notes) {

@@ -17,4 +17,8 @@ WideText WideFromGbk(const std::string& gbk);
 // functions make it.
 std::string GbkFromWide(const wchar_t* text, std::size_t length, std::size_t limit);
 
+// Paths and the names made from them, which keep every letter.
+WideText WideFromUtf8(const std::string& utf8);
+std::string Utf8FromWide(const wchar_t* text, std::size_t length);
+
 }  // namespace zemvar

@@ -25,7 +25,7 @@ bool SettingsPathFor(const std::string& modulePath, std::string* path) {
 bool RunValueNameFor(const std::string& modulePath, std::string* name) {
   const std::size_t slash = modulePath.rfind('\\');
   std::string file = slash == std::string::npos ? modulePath : modulePath.substr(slash + 1);
-  if (file.size() >= kRunNameBuffer) return false;
+  if (Utf16Length(file) >= kRunNameBuffer) return false;
   const std::size_t dot = file.rfind('.');
   if (dot != std::string::npos) file.erase(dot);
   // An empty name would be the key's default value, which is not ours.
@@ -99,7 +99,7 @@ bool StoreSettings(ProfileFile& profile, RunKey& runKey, const std::string& modu
 
 std::uint32_t SetRunAtLogon(RunKey& runKey, const std::string& modulePath, bool on) {
   std::string name;
-  if (modulePath.empty() || modulePath.size() >= kMaxPathBuffer || !RunValueNameFor(modulePath, &name)) {
+  if (modulePath.empty() || Utf16Length(modulePath) >= kMaxPathBuffer || !RunValueNameFor(modulePath, &name)) {
     return kErrorNameTooLong;
   }
   if (!runKey.Open()) return runKey.LastError();

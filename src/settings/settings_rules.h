@@ -18,7 +18,7 @@ constexpr int kDefaultSeconds = 30;
 bool SettingsPathFor(const std::string& modulePath, std::string* path);
 
 // The Run value's name: the executable's file name without its last extension. False when the file name
-// does not fit the 32-byte name buffer, or nothing would be left of it.
+// does not fit the 32-character name buffer, or nothing would be left of it.
 bool RunValueNameFor(const std::string& modulePath, std::string* name);
 
 // The Run value's data: the path, quoted when it holds a space, so that the shell does not start a

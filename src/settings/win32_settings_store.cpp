@@ -1,27 +1,35 @@
 #include "settings/win32_settings_store.h"
 
+#include <cwchar>
+
 #include "platform/win32_text.h"
 
 namespace zemvar {
 namespace {
 
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kApprovedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 // Stands for a missing key: no value a person writes into config.ini looks like it.
-constexpr char kAbsent[] = "\x7f\x01";
+constexpr wchar_t kAbsent[] = L"\x7f\x01";
 
 }  // namespace
 
+// The file's name is a path of any letters; what it holds is read and written as GBK text, as before.
 bool Win32ProfileFile::Read(const std::string& file, const char* section, const char* key, std::string* value) {
-  char buffer[256] = {};
-  GetPrivateProfileStringA(section, key, kAbsent, buffer, sizeof buffer, file.c_str());
-  if (std::string(buffer) == kAbsent) return false;
-  *value = buffer;
+  wchar_t buffer[256] = {};
+  const DWORD length = GetPrivateProfileStringW(WideFromGbk(section).data(), WideFromGbk(key).data(), kAbsent, buffer,
+                                                sizeof buffer / sizeof buffer[0], WideFromUtf8(file).data());
+  if (std::wcscmp(buffer, kAbsent) == 0) return false;
+  *value = GbkFromWide(buffer, length, sizeof buffer);
   return true;
 }
 
 bool Win32ProfileFile::Write(const std::string& file, const char* section, const char* key, const char* value) {
-  if (WritePrivateProfileStringA(section, key, value, file.c_str())) return true;
+  if (WritePrivateProfileStringW(WideFromGbk(section).data(), WideFromGbk(key).data(), WideFromGbk(value).data(),
+                                 WideFromUtf8(file).data())) {
+    return true;
+  }
   lastError_ = GetLastError();
   return false;
 }
@@ -35,22 +43,23 @@ bool Win32RunKey::Done(LONG result) {
 bool Win32RunKey::Open() {
   Close();
   // No more rights than are used: where policy grants only these, asking for more would fail.
-  return Done(RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, &key_));
+  return Done(RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_));
 }
 
 bool Win32RunKey::Has(const std::string& name) {
-  return key_ && RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  return key_ && RegQueryValueExW(key_, WideFromUtf8(name).data(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool Win32RunKey::Set(const std::string& name, const std::string& data) {
-  return key_ && Done(RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                                     static_cast<DWORD>(data.size() + 1)));
+  if (!key_) return false;
+  const WideText wide = WideFromUtf8(data);
+  return Done(RegSetValueExW(key_, WideFromUtf8(name).data(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.data()),
+                             static_cast<DWORD>(wide.size() * sizeof(wchar_t))));
 }
 
 bool Win32RunKey::Remove(const std::string& name) {
   if (!key_) return false;
-  const LONG result = RegDeleteValueA(key_, name.c_str());
+  const LONG result = RegDeleteValueW(key_, WideFromUtf8(name).data());
   return result == ERROR_FILE_NOT_FOUND || Done(result);
 }
 
@@ -65,7 +74,7 @@ bool Win32RunKey::Approval(const std::string& name, std::string* bytes) {
   // Task Manager writes 12 bytes; a longer value is no switch it made, and counts as none.
   BYTE data[64];
   DWORD size = sizeof data, type = 0;
-  const bool found = RegQueryValueExW(key, WideFromGbk(name).data(), nullptr, &type, data, &size) == ERROR_SUCCESS &&
+  const bool found = RegQueryValueExW(key, WideFromUtf8(name).data(), nullptr, &type, data, &size) == ERROR_SUCCESS &&
                      type == REG_BINARY;
   RegCloseKey(key);
   if (found) bytes->assign(reinterpret_cast<const char*>(data), size);
@@ -75,7 +84,7 @@ bool Win32RunKey::Approval(const std::string& name, std::string* bytes) {
 bool Win32RunKey::SetApproval(const std::string& name, const std::string& bytes) {
   HKEY key;
   if (!Done(RegOpenKeyExW(HKEY_CURRENT_USER, kApprovedKey, 0, KEY_SET_VALUE, &key))) return false;
-  const bool done = Done(RegSetValueExW(key, WideFromGbk(name).data(), 0, REG_BINARY,
+  const bool done = Done(RegSetValueExW(key, WideFromUtf8(name).data(), 0, REG_BINARY,
                                         reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())));
   RegCloseKey(key);
   return done;

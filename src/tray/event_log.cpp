@@ -8,7 +8,7 @@ namespace zemvar {
 
 bool LogPathFor(const std::string& modulePath, std::string* path) {
   std::string log;
-  if (!PathBesideModule(modulePath, "Zemvar.log", &log) || OlderLogPath(log).size() >= kMaxPathBuffer) return false;
+  if (!PathBesideModule(modulePath, "Zemvar.log", &log) || Utf16Length(OlderLogPath(log)) >= kMaxPathBuffer) return false;
   *path = log;
   return true;
 }

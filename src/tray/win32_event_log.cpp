@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include "platform/win32_text.h"
+
 namespace zemvar {
 
 bool Win32LogFiles::Size(const std::string& path, std::uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(WideFromUtf8(path).data(), GetFileExInfoStandard, &data)) return false;
   // A folder of the log's name is the user's, never to be moved aside.
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   *size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
@@ -14,11 +16,11 @@ bool Win32LogFiles::Size(const std::string& path, std::uint64_t* size) {
 }
 
 bool Win32LogFiles::Rename(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  return MoveFileExW(WideFromUtf8(from).data(), WideFromUtf8(to).data(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 bool Win32LogFiles::Append(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+  HANDLE file = CreateFileW(WideFromUtf8(path).data(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;

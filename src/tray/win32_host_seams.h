@@ -25,7 +25,7 @@ struct HostSeams {
   LocalClock* clock = nullptr;
   CheckFunction check = nullptr;  // runs on a worker thread
   void* checkContext = nullptr;
-  std::string modulePath;  // the running executable's; config.ini and the log lie beside it
+  std::string modulePath;  // the running executable's, in UTF-8; config.ini and the log lie beside it
 
   // The window system's calls that tests watch or make fail.
   BOOL(WINAPI* notify)(DWORD, PNOTIFYICONDATAW) = Shell_NotifyIconW;
