@@ -6,8 +6,7 @@
 set -uo pipefail
 wine_run=$1 program=$2
 work=$(mktemp -d)
-theirs=
-trap 'rm -rf "$work"; [ -z "$theirs" ] || kill "$theirs"' EXIT
+trap 'rm -rf "$work"; kill ${theirs:-} 2>/dev/null' EXIT
 foreign=$work/someones-prefix
 mkdir "$foreign"
 echo "not yours" >"$foreign/keep.txt"
@@ -31,8 +30,7 @@ check "the folder is as it was" untouched
 
 echo "-- a run's end"
 source "$(dirname "$wine_run")/../tools/wine-env.sh"
-Xvfb -displayfd 3 -nolisten tcp 3>"$work/their-display" >/dev/null 2>&1 &
-theirs=$!
+Xvfb -displayfd 3 -nolisten tcp 3>"$work/their-display" >/dev/null 2>&1 & theirs=$!
 env -u ZEMVAR_RUN_LEDGER -u DISPLAY bash -c 'source "$1"; wine_run_begin; xvfb_start; echo "$xvfb_pid" >"$2/ours"
   "$3" "$4" --gtest_brief=1 --gtest_filter=TestedBuild.* >/dev/null
   wineserver_of "$(sed -n "s/^prefix //p" "$ZEMVAR_RUN_LEDGER")" >"$2/server"' - \

@@ -58,44 +58,27 @@ try 0
 check "it fails" [ "$code" != 0 ]
 check "with apt's own last lines" grep -q 'held broken packages' "$work/out"
 
-# backports_from FILE: the source entry written for qemu when FILE, from stdin, is the only apt source.
-mkdir -p "$work/apt/sources.list.d"
+# backports_from FILE: the entry written for qemu when FILE, from stdin, is the only apt source ("none": no source).
 backports_from() {
-  rm -f "$work/apt/sources.list" "$work/apt/sources.list.d"/*
-  [ "$1" = none ] || cat >"$work/apt/$1"
+  rm -rf "$work/apt" && mkdir -p "$work/apt/sources.list.d" && { [ "$1" = none ] || cat >"$work/apt/$1"; }
   try 1 qemu
-  sed 's/^/  > /' "$work/apt/sources.list.d/$main-backports.sources" 2>/dev/null || true
+  entry=$(grep -E '^(URIs|Signed-By):' "$work/apt/sources.list.d/$main-backports.sources" 2>/dev/null | tr '\n' ' ') || true
+  echo "  > $entry"
 }
-entry() { grep -qx "URIs: $1" "$work/apt/sources.list.d/$main-backports.sources" &&
-  grep -qx "Signed-By: $2" "$work/apt/sources.list.d/$main-backports.sources"; }
-
 echo "-- qemu from the backports of the mirror a one-line list names for $main"
-backports_from sources.list <<EOF
-# deb http://old.example/debian $main main
-deb http://mirror.example/debian-security $main-security main
-deb [arch=i386,amd64 signed-by=/own.gpg] http://mirror.example/debian $main main
-EOF
+backports_from sources.list < <(printf '# deb http://old.example/debian %s main\n%s\n%s\n' "$main" \
+  "deb http://mirror.example/debian-security $main-security main" "deb [signed-by=/own.gpg] http://mirror.example/debian $main main")
 check "it ends well" [ "$code" = 0 ]
-check "the mirror and its key" entry http://mirror.example/debian /own.gpg
+check "the mirror and its key" [ "$entry" = "URIs: http://mirror.example/debian Signed-By: /own.gpg " ]
 check "installed from there" grep -q "^apt-get install .*-t $main-backports qemu-user" "$work/calls"
-
 echo "-- and of the one a deb822 file names"
-backports_from sources.list.d/debian.sources <<EOF
-Types: deb
-# a comment
-URIs: http://off.example/debian
-Suites: $main
-Enabled: no
-
-Types: deb
-URIs: http://mirror.example/debian
-Suites: $main $main-updates
-EOF
-check "the mirror, with Debian's key" entry http://mirror.example/debian /usr/share/keyrings/debian-archive-keyring.gpg
-
+backports_from sources.list.d/debian.sources < <(printf 'Types: deb\n# a comment\nURIs: %s\nSuites: %s\nEnabled: no\n\n%s\n' \
+  http://off.example/debian "$main" "Types: deb"$'\n'"URIs: http://mirror.example/debian"$'\n'"Suites: $main $main-updates")
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+check "the mirror, with Debian's key" [ "$entry" = "URIs: http://mirror.example/debian Signed-By: $keyring " ]
 echo "-- none names $main"
 backports_from none
-check "Debian's own" entry http://deb.debian.org/debian /usr/share/keyrings/debian-archive-keyring.gpg
+check "Debian's own" [ "$entry" = "URIs: http://deb.debian.org/debian Signed-By: $keyring " ]
 check "saying so" grep -q "No apt source .* serves $main" "$work/out"
 
 [ "$failures" = 0 ] || { echo "$failures checks failed"; exit 1; }
