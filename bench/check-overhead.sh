@@ -6,4 +6,5 @@ set -euo pipefail
 bench_arch=x86_64
 source "$(dirname "$0")/lib.sh"
 windows_build "$build" "$bench_arch" check_overhead_bench
-exec cmake/wine-run.sh "$build/bench/check_overhead_bench.exe" "$@"
+# Not exec'd: the display and wineserver it starts end with this script.
+cmake/wine-run.sh "$build/bench/check_overhead_bench.exe" "$@"

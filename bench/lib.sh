@@ -5,5 +5,6 @@
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source tools/windows-build.sh
 windows_route_ready || exit 1
+wine_run_begin
 bench_arch=${bench_arch:-i686}
 build=${BENCH_BUILD:-build/bench-$bench_arch}

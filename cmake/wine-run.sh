@@ -37,7 +37,8 @@ fi
 export WINEPREFIX
 
 if [ -z "${DISPLAY:-}" ]; then
-  # One Xvfb per build tree, started on first use and kept for the next test.
+  # One Xvfb per build tree, started on first use and kept for the next test; the command that started it
+  # (tools/test.sh) ends it.
   state=$(state_folder "$1") || exit 1
   exec 8>"$state/display.lock"
   flock 8
@@ -55,6 +56,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 wine_prefix_ready || exit 1
+wine_run_prefix
 if [ -n "${ZEMVAR_WINE_LOG:-}" ] && [ -f "$1" ]; then
   echo "$(basename "$1"): PE machine $(machine_name "$(pe_machine "$1")"), $ZEMVAR_WINE_ROUTE route," \
        "$ZEMVAR_WINEARCH prefix" >>"$ZEMVAR_WINE_LOG"

@@ -54,6 +54,7 @@ cleanup() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   [ "$run_kind" != e2e ] || rm -rf "$work"
+  wine_run_end
 }
 trap cleanup EXIT
 # A command that ends the script through set -e says so, as a failure.

@@ -12,6 +12,7 @@ top=$PWD
 bash tools/install-deps.sh
 source tools/windows-build.sh
 windows_route_ready || exit 1
+wine_run_begin
 build=$top/build/demo-i686
 
 echo "building Zemvar and the simulator in $build ..."

@@ -33,6 +33,8 @@ pkg_ok fonts-wine || need+=(fonts-wine)
 apt_log=$(mktemp)
 trap 'rm -f "$apt_log"' EXIT
 export DEBIAN_FRONTEND=noninteractive
+# ZEMVAR_APT_DIR stands for /etc/apt in this script's own test.
+apt_dir=${ZEMVAR_APT_DIR:-/etc/apt}
 
 # A mirror in the middle of a sync refuses an index now and then: try again, then go on with the indexes
 # that did load, which is what apt itself does with them.
@@ -68,20 +70,69 @@ if [ ${#need[@]} -gt 0 ]; then
   apt_install "${need[@]}"
 fi
 
+# apt_mirror SUITE: "URI KEYRING" of the first source that serves SUITE to deb lines, from the one-line
+# lists and the deb822 files alike; the keyring is empty when the source names none.
+apt_mirror() {
+  local f
+  for f in "$apt_dir/sources.list" "$apt_dir"/sources.list.d/*.list "$apt_dir"/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    awk -v suite="$1" -v deb822="$([[ $f == *.sources ]] && echo 1 || echo 0)" '
+      function found(uri, key) { if (uri !~ /^cdrom:/) { print uri, key; done = 1; exit 0 } }
+      function paragraph(  n, i, u) {
+        if (types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " suite " ") && tolower(enabled) != "no") {
+          n = split(uris, u, " ")
+          for (i = 1; i <= n; i++) found(u[i], signed)
+        }
+        types = uris = suites = signed = enabled = ""
+      }
+      /^[ \t]*#/ { next }
+      { if (!deb822) sub(/#.*/, ""); sub(/[ \t]+$/, "") }
+      deb822 && /^$/ { paragraph(); next }
+      deb822 && /^[A-Za-z-]+:/ {
+        field = tolower(substr($0, 1, index($0, ":") - 1)); value = substr($0, index($0, ":") + 1)
+        gsub(/^[ \t]+/, "", value)
+        if (field == "types") types = value; else if (field == "uris") uris = value
+        else if (field == "suites") suites = value; else if (field == "signed-by") signed = value
+        else if (field == "enabled") enabled = value
+        next
+      }
+      deb822 { next }
+      $1 == "deb" {
+        key = ""; i = 2
+        if ($2 ~ /^\[/) {
+          for (; i <= NF; i++) {
+            if ($i ~ /^\[?signed-by=/) { key = $i; sub(/^\[?signed-by=/, "", key); sub(/\]$/, "", key) }
+            if ($i ~ /\]$/) { i++; break }
+          }
+        }
+        if ($(i + 1) == suite) found($i, key)
+      }
+      END { if (!done && deb822) paragraph(); exit !done }' "$f" && return 0
+  done
+  return 1
+}
+
 # Where the kernel runs no 32-bit programs, 32-bit Wine runs under qemu-i386 user-mode emulation. It
-# takes qemu 10 from bookworm-backports (7.2 needs a minute per process), and only the emulator itself:
-# qemu-user-binfmt would hand every 32-bit program on the machine to qemu.
+# takes qemu 10 from the release's backports (bookworm's 7.2 needs a minute per process), and only the
+# emulator itself: qemu-user-binfmt would hand every 32-bit program on the machine to qemu. The backports
+# come from the mirror the machine already uses for its release.
 source "$(dirname "$0")/wine-env.sh"
 if [ "$(wine_route_choice)" = qemu ] &&
    ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)" ge 1:10; then
-  backports=/etc/apt/sources.list.d/bookworm-backports.sources
-  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d; then
-    printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: bookworm-backports\nComponents: main\n%s\n' \
-      'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$backports"
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  backports=$release-backports
+  if ! grep -rqs "$backports" "$apt_dir/sources.list" "$apt_dir/sources.list.d"; then
+    read -r mirror keyring <<<"$(apt_mirror "$release")" || true
+    if [ -z "$mirror" ]; then
+      mirror=http://deb.debian.org/debian
+      echo "No apt source in $apt_dir serves $release; taking $backports from $mirror"
+    fi
+    printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' "$mirror" "$backports" \
+      "${keyring:-/usr/share/keyrings/debian-archive-keyring.gpg}" >"$apt_dir/sources.list.d/$backports.sources"
   fi
   apt_update
-  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >"$apt_log" 2>&1 ||
-    { echo "apt-get install of qemu-user from bookworm-backports failed; apt's last lines:"; tail -15 "$apt_log" | sed 's/^/  /'; exit 1; }
+  apt-get install -y -qq --no-install-recommends -t "$backports" qemu-user >"$apt_log" 2>&1 ||
+    { echo "apt-get install of qemu-user from $backports failed; apt's last lines:"; tail -15 "$apt_log" | sed 's/^/  /'; exit 1; }
 fi
 
 # Wine under code page 936 needs the zh_CN.GBK locale to exist.

@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 top=$PWD
 
 bash tools/install-deps.sh || echo "installing the dependencies failed; going on with what is there"
+source tools/wine-env.sh
+wine_run_begin
 source tools/windows-build.sh
 # The Windows suites run the build users get: 32-bit. Without a way to start 32-bit Wine they all count as
 # failed, and the native ones still run.

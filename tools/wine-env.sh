@@ -9,7 +9,7 @@
 # as on most users' PCs) or win32 (a 32-bit Windows, where every process is 32-bit).
 #
 # Functions: wine_route, wine_loader_for PROGRAM, wine_prefix_ready, pe_machine FILE, wine_route_line,
-# xvfb_start, xvfb_alive PID.
+# xvfb_start, xvfb_alive PID, wine_run_begin, wine_run_prefix, wine_run_end.
 # Each fails loudly with the reason; nothing here falls back to another build or another route.
 
 zemvar_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -129,10 +129,13 @@ xvfb_start() {
   fi
   rm -f "$number"
   [ -n "$xvfb_pid" ] || { echo "wine: Xvfb did not start" >&2; return 1; }
+  wine_run_note xvfb "$xvfb_pid"
 }
 
-# xvfb_alive PID: the process is there and is an Xvfb, not another that got the pid later.
-xvfb_alive() { [ -n "$1" ] && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = Xvfb ]; }
+# pid_alive PID: running, not ended and yet to be reaped.
+pid_alive() { [ -n "$1" ] && [ -r "/proc/$1/stat" ] && ! grep -q '^[^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
+# xvfb_alive PID: the process is running and is an Xvfb, not another that got the pid later.
+xvfb_alive() { pid_alive "$1" && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = Xvfb ]; }
 
 # Makes $WINEPREFIX in the chosen shape on first use, with Wine told not to wait on a window manager we
 # do not have. Only a prefix these scripts made (.zemvar-made, written before its first wineboot) is made
@@ -184,3 +187,67 @@ wine_prefix_ready() {
 wine_marlett=/usr/share/wine/fonts/marlett.ttf
 caption_font_missing() { [ -f "$wine_marlett" ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; }
 wine_caption_font() { ! caption_font_missing || cp "$wine_marlett" "$WINEPREFIX/drive_c/windows/Fonts/"; }
+
+# A command a user runs (the tests, the demo, a benchmark) leaves nothing of Wine running when it ends,
+# though within it the suites share one display and wineserver per build tree. It calls wine_run_begin,
+# which opens a ledger under build/ and ends on EXIT what the ledger names: each Xvfb that xvfb_start
+# started, while it is still that Xvfb, and the wineserver, with every program still in it (a simulator
+# left open), of each prefix the run used. A command started inside another (the demo inside
+# tools/guide-shots.sh, the suites inside tools/test.sh) only writes to the outer one's ledger.
+wine_run_begin() {
+  [ -z "${ZEMVAR_RUN_LEDGER:-}" ] || return 0
+  mkdir -p "$zemvar_top/build"
+  ZEMVAR_RUN_LEDGER=$(mktemp "$zemvar_top/build/run-ledger.XXXXXX") || return 1
+  ZEMVAR_RUN_OWNER=$$
+  export ZEMVAR_RUN_LEDGER ZEMVAR_RUN_OWNER
+  trap wine_run_end EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM HUP
+}
+
+wine_run_note() {
+  [ -n "${ZEMVAR_RUN_LEDGER:-}" ] && [ -f "$ZEMVAR_RUN_LEDGER" ] || return 0
+  local fd
+  exec {fd}>>"$ZEMVAR_RUN_LEDGER"
+  flock "$fd"
+  grep -qxF "$1 $2" "$ZEMVAR_RUN_LEDGER" || echo "$1 $2" >&"$fd"
+  exec {fd}>&-
+}
+
+# wineserver_of PREFIX: the pid of the wineserver serving it, whose working folder is named by the
+# prefix's device and inode (in a temporary folder of its own).
+wineserver_of() {
+  local folder pid
+  folder=server-$(stat -c '%D' "$1" 2>/dev/null)-$(printf '%x' "$(stat -c '%i' "$1" 2>/dev/null)")
+  for pid in $(pgrep -x wineserver; pgrep -x wineserver64); do
+    [ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" = "$folder" ] && { echo "$pid"; return 0; }
+  done
+  return 1
+}
+
+# wine_run_prefix: $WINEPREFIX is the run's to end, unless it is someone else's prefix in which a
+# wineserver already runs (their programs).
+wine_run_prefix() {
+  [ -n "${ZEMVAR_RUN_LEDGER:-}" ] || return 0
+  grep -qxF "prefix $WINEPREFIX" "$ZEMVAR_RUN_LEDGER" 2>/dev/null && return 0
+  [ -f "$WINEPREFIX/.zemvar-made" ] || ! wineserver_of "$WINEPREFIX" >/dev/null || return 0
+  wine_run_note prefix "$WINEPREFIX"
+}
+
+wine_run_end() {
+  [ -n "${ZEMVAR_RUN_LEDGER:-}" ] && [ "${ZEMVAR_RUN_OWNER:-}" = $$ ] && [ -f "$ZEMVAR_RUN_LEDGER" ] || return 0
+  local kind what _
+  # The programs go before their display.
+  while read -r kind what; do
+    [ "$kind" = prefix ] && wineserver_of "$what" >/dev/null && wine_route 2>/dev/null || continue
+    WINEPREFIX=$what "$WINESERVER" -k >/dev/null 2>&1 || true
+    WINEPREFIX=$what timeout 10 "$WINESERVER" -w >/dev/null 2>&1 || true
+  done <"$ZEMVAR_RUN_LEDGER"
+  while read -r kind what; do
+    [ "$kind" = xvfb ] && xvfb_alive "$what" || continue
+    kill "$what" 2>/dev/null || true
+    for _ in $(seq 50); do xvfb_alive "$what" || break; sleep 0.1; done
+  done <"$ZEMVAR_RUN_LEDGER"
+  rm -f "$ZEMVAR_RUN_LEDGER"
+  unset ZEMVAR_RUN_LEDGER
+}

@@ -15,9 +15,10 @@ cat >"$work/bin/apt-get" <<'STANDIN'
 echo "apt-get $*" >>"$STANDIN_LOG"
 case " $* " in
   *" update "*)
-    echo "E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
+    echo "E: Failed to fetch http://mirror.example/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
     echo "E: Some index files failed to download. They have been ignored, or old ones used instead."
     exit 100 ;;
+  *" -t $STANDIN_MAIN-backports "*) exit 0 ;;
   *" -t $STANDIN_MAIN "*) [ "$STANDIN_T_WORKS" = 1 ] && exit 0 ;;
 esac
 echo " wine32:i386 : Depends: libgstreamer-plugins-base1.0-0:i386 (= 1.22.0-3+deb12u6) but 1.22.0-3+deb12u7 is to be installed"
@@ -25,19 +26,19 @@ echo "E: Unable to correct problems, you have held broken packages."
 exit 100
 STANDIN
 printf '#!/bin/sh\necho "sleep $*" >>"$STANDIN_LOG"\n' >"$work/bin/sleep"
-printf '#!/bin/sh\n[ "$1" = --print-foreign-architectures ] && echo i386\nexit 0\n' >"$work/bin/dpkg"
+printf '#!/bin/sh\n[ "$1" = --print-foreign-architectures ] && echo i386\n[ "$1" != --compare-versions ]\n' >"$work/bin/dpkg"
 printf '#!/bin/sh\necho zh_CN.gbk\n' >"$work/bin/locale"
 chmod +x "$work/bin"/*
 
 failures=0
 check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi; }
 
-# try T_WORKS: runs the script; its output in $work/out, apt's calls in $work/calls.
+# try T_WORKS [ROUTE]: runs the script; its output in $work/out, apt's calls in $work/calls.
 try() {
   : >"$work/calls"
   set +e
-  PATH=$work/bin:$PATH STANDIN_LOG=$work/calls STANDIN_MAIN=$main STANDIN_T_WORKS=$1 ZEMVAR_WINE_ROUTE=wine32 \
-    ZEMVAR_DEPS_NEED="wine wine32:i386" bash "$top/tools/install-deps.sh" >"$work/out" 2>&1
+  PATH=$work/bin:$PATH STANDIN_LOG=$work/calls STANDIN_MAIN=$main STANDIN_T_WORKS=$1 ZEMVAR_WINE_ROUTE=${2:-wine32} \
+    ZEMVAR_APT_DIR=$work/apt ZEMVAR_DEPS_NEED="wine wine32:i386" bash "$top/tools/install-deps.sh" >"$work/out" 2>&1
   code=$?
   set -e
   sed 's/^/  | /' "$work/out"
@@ -56,6 +57,29 @@ echo "-- the install fails either way"
 try 0
 check "it fails" [ "$code" != 0 ]
 check "with apt's own last lines" grep -q 'held broken packages' "$work/out"
+
+# backports_from FILE: the entry written for qemu when FILE, from stdin, is the only apt source ("none": no source).
+backports_from() {
+  rm -rf "$work/apt" && mkdir -p "$work/apt/sources.list.d" && { [ "$1" = none ] || cat >"$work/apt/$1"; }
+  try 1 qemu
+  entry=$(grep -E '^(URIs|Signed-By):' "$work/apt/sources.list.d/$main-backports.sources" 2>/dev/null | tr '\n' ' ') || true
+  echo "  > $entry"
+}
+echo "-- qemu from the backports of the mirror a one-line list names for $main"
+backports_from sources.list < <(printf '# deb http://old.example/debian %s main\n%s\n%s\n' "$main" \
+  "deb http://mirror.example/debian-security $main-security main" "deb [signed-by=/own.gpg] http://mirror.example/debian $main main")
+check "it ends well" [ "$code" = 0 ]
+check "the mirror and its key" [ "$entry" = "URIs: http://mirror.example/debian Signed-By: /own.gpg " ]
+check "installed from there" grep -q "^apt-get install .*-t $main-backports qemu-user" "$work/calls"
+echo "-- and of the one a deb822 file names"
+backports_from sources.list.d/debian.sources < <(printf 'Types: deb\n# a comment\nURIs: %s\nSuites: %s\nEnabled: no\n\n%s\n' \
+  http://off.example/debian "$main" "Types: deb"$'\n'"URIs: http://mirror.example/debian"$'\n'"Suites: $main $main-updates")
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+check "the mirror, with Debian's key" [ "$entry" = "URIs: http://mirror.example/debian Signed-By: $keyring " ]
+echo "-- none names $main"
+backports_from none
+check "Debian's own" [ "$entry" = "URIs: http://deb.debian.org/debian Signed-By: $keyring " ]
+check "saying so" grep -q "No apt source .* serves $main" "$work/out"
 
 [ "$failures" = 0 ] || { echo "$failures checks failed"; exit 1; }
 echo "passed"
