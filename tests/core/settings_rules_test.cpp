@@ -70,6 +70,18 @@ TEST(SettingsPath, ThatDoesNotFitIsNoPathAtAll) {
   EXPECT_FALSE(SettingsPathFor(dir + "d\\Z.exe", &path));
   EXPECT_EQ("untouched", path);
   EXPECT_FALSE(SettingsPathFor("C:\\" + std::string(300, 'x') + "\\Z.exe", &path));
+
+  // Paths are UTF-8 and the limits count what Windows counts: UTF-16 units, not bytes.
+  std::string korean;  // "한" is 3 bytes, 1 unit; "😀" 4 bytes, 2 units
+  for (int i = 0; i < 81; ++i) korean += "\xED\x95\x9C";
+  const std::string wide = "C:\\" + korean + std::string(162, 'k') + "\xF0\x9F\x98\x80";  // 248 units, 412 bytes
+  EXPECT_EQ(248u, Utf16Length(wide));
+  EXPECT_TRUE(SettingsPathFor(wide + "\\Z.exe", &path));
+  EXPECT_EQ(wide + "\\config.ini", path);
+  EXPECT_FALSE(SettingsPathFor(wide + "k\\Z.exe", &path)) << "260 units with the terminator do not fit";
+  std::string name;
+  EXPECT_TRUE(RunValueNameFor("C:\\" + korean.substr(0, 3 * 27) + ".exe", &name)) << "31 units, 85 bytes";
+  EXPECT_FALSE(RunValueNameFor("C:\\" + korean.substr(0, 3 * 28) + ".exe", &name));
 }
 
 TEST(RunValue, NameDropsOnlyTheLastExtension) {

@@ -22,7 +22,7 @@ void Require(bool promise) {
 void SettingsPath(const std::string& modulePath) {
   std::string path;
   if (!SettingsPathFor(modulePath, &path)) return;
-  Require(path.size() < kMaxPathBuffer);
+  Require(Utf16Length(path) < kMaxPathBuffer);
   Require(path.size() >= 11 && path.compare(path.size() - 11, 11, "\\config.ini") == 0);
   const std::size_t slash = modulePath.rfind('\\');
   Require(path.compare(0, path.size() - 11, modulePath, 0, slash == std::string::npos ? modulePath.size() : slash) == 0);
@@ -31,7 +31,7 @@ void SettingsPath(const std::string& modulePath) {
 void RunValueName(const std::string& modulePath) {
   std::string name;
   if (!RunValueNameFor(modulePath, &name)) return;
-  Require(!name.empty() && name.size() < kRunNameBuffer);
+  Require(!name.empty() && Utf16Length(name) < kRunNameBuffer);
   Require(name.find('\\') == std::string::npos);
   const std::string data = RunValueDataFor(modulePath);
   Require(data == modulePath || data == "\"" + modulePath + "\"");
