@@ -188,10 +188,12 @@ icon_shows() {
   import -display "$DISPLAY" -window "$(tray_window)" -depth 8 txt:- 2>/dev/null | grep "#$1 " >/dev/null
 }
 
+# The log's lines (UTF-8) without the mark before the first.
+log_lines() { tr -d '\r' <"$work/Zemvar.log" | sed '1s/^\xEF\xBB\xBF//'; }
 # logged REGEX: a line of the tool's log (Log=1), after its time, matches.
-logged() { [ -f "$work/Zemvar.log" ] && tr -d '\r' <"$work/Zemvar.log" | LC_ALL=C grep -aE "^.{20}$1\$" >/dev/null; }
-# The log's events, without their times, joined by '|', as UTF-8.
-log_events() { tr -d '\r' <"$work/Zemvar.log" | cut -c21- | tr '\n' '|' | iconv -f GBK -t UTF-8; }
+logged() { [ -f "$work/Zemvar.log" ] && log_lines | LC_ALL=C grep -aE "^.{20}$1\$" >/dev/null; }
+# The log's events, without their times, joined by '|'.
+log_events() { log_lines | cut -b21- | tr '\n' '|'; }
 
 # The open tray menu: a visible window of our process with no name (the host stays hidden).
 menu_window() { xdotool search --onlyvisible --classname '^zemvar\.exe$' 2>/dev/null | head -1 || true; }

@@ -41,12 +41,19 @@ void EventLog::Write(const std::string& event) {
   char time[64];
   std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d ", t.year, t.month, t.day, t.hour, t.minute,
                 t.second);
-  const std::string line = time + event + "\r\n";
+  std::string line = files_->Encoded(time + event + "\r\n");
   std::uint64_t size = 0;
-  if (files_->Size(path_, &size) && size + line.size() > kLogLimitBytes) {
+  bool started = files_->Size(path_, &size) && size > 0;
+  if (!checked_ && started && !files_->Begins(path_, kUtf8Mark)) {
+    if (!files_->Rename(path_, OlderLogPath(path_))) return;
+    started = false;
+  } else if (started && size + line.size() > kLogLimitBytes) {
     // A file that cannot be moved aside takes no more lines: the bound holds before the log is complete.
     if (!files_->Rename(path_, OlderLogPath(path_))) return;
+    started = false;
   }
+  checked_ = true;
+  if (!started) line = kUtf8Mark + line;
   files_->Append(path_, line);
 }
 

@@ -1,5 +1,6 @@
 // The event log a user can turn on with Log=1: one line per event, appended to "Zemvar.log" beside
-// config.ini, and never more than two files of 256 KB.
+// config.ini, and never more than two files of 256 KB. The file is UTF-8 with a byte-order mark, which
+// Notepad reads right on any Windows from XP on, whatever its code page.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 namespace zemvar {
 
 constexpr std::uint64_t kLogLimitBytes = 256 * 1024;
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 struct LocalTime {
   int year, month, day, hour, minute, second;
@@ -32,6 +34,10 @@ class LogFiles {
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // Adds the bytes at the end, creating the file when there is none.
   virtual bool Append(const std::string& path, const std::string& bytes) = 0;
+  // Whether the file's first bytes are these.
+  virtual bool Begins(const std::string& path, const std::string& bytes) = 0;
+  // The rules' GBK text as the file holds it.
+  virtual std::string Encoded(const std::string& gbk) { return gbk; }
 };
 
 // "Zemvar.log" beside the executable. False when it or its older file, "Zemvar.log.1", would not fit a
@@ -55,13 +61,16 @@ class EventLog {
       : files_(&files), clock_(&clock), path_(path) {}
 
   // "YYYY-MM-DD HH:MM:SS event", CRLF. A line that would take the file past the limit first moves it to
-  // "Zemvar.log.1". A line that cannot be written is lost without a word, as config.ini's would be.
+  // "Zemvar.log.1", and so does the first line into a file without the mark (an older version's, in GBK),
+  // so that no file mixes two encodings. A line that cannot be written is lost without a word, as
+  // config.ini's would be.
   void Write(const std::string& event);
 
  private:
   LogFiles* files_ = nullptr;
   LocalClock* clock_ = nullptr;
   std::string path_;
+  bool checked_ = false;  // the file found at start has been seen to be ours, or moved aside
 };
 
 }  // namespace zemvar

@@ -29,6 +29,22 @@ bool Win32LogFiles::Append(const std::string& path, const std::string& bytes) {
   return ok && written == bytes.size();
 }
 
+bool Win32LogFiles::Begins(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(WideFromUtf8(path).data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string start(bytes.size(), '\0');
+  DWORD read = 0;
+  const BOOL ok = ReadFile(file, &start[0], static_cast<DWORD>(start.size()), &read, nullptr);
+  CloseHandle(file);
+  return ok && read == bytes.size() && start == bytes;
+}
+
+std::string Win32LogFiles::Encoded(const std::string& gbk) {
+  const WideText wide = WideFromGbk(gbk);
+  return Utf8FromWide(wide.data(), wide.size() - 1);
+}
+
 LocalTime Win32LocalClock::Now() {
   SYSTEMTIME t;
   GetLocalTime(&t);

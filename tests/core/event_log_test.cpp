@@ -31,6 +31,9 @@ class MemoryLogFiles : public LogFiles {
     files[path] += bytes;
     return true;
   }
+  bool Begins(const std::string& path, const std::string& bytes) override {
+    return files.count(path) && files[path].compare(0, bytes.size(), bytes) == 0;
+  }
   std::map<std::string, std::string> files;
   bool appendable = true, replaceable = true;
   int calls = 0;
@@ -66,7 +69,7 @@ TEST(EventLog, LinesAreTheLocalTimeAndTheEventInTheTooltipsCodePage) {
   log.Write(SettingsEvent(settings, SaveErrors{5, 0}));
   log.Write(SettingsEvent(settings, SaveErrors{32, 5}));
   log.Write(kExitEvent);
-  EXPECT_EQ("2026-03-07 09:05:02 start AutoRun=0 Seconds=30\r\n"
+  EXPECT_EQ(kUtf8Mark + std::string("2026-03-07 09:05:02 start AutoRun=0 Seconds=30\r\n"
             "2026-03-07 09:05:02 status 1 未安装“G3随e行”\r\n"
             "2026-03-07 09:05:02 status 0 G3随e行 Tessaline\r\n"
             "2026-03-07 09:05:02 start AutoRun=1 Seconds=45 RestartHung=2\r\n"
@@ -74,7 +77,7 @@ TEST(EventLog, LinesAreTheLocalTimeAndTheEventInTheTooltipsCodePage) {
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 5\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 32, Run value "
             "error 5\r\n"
-            "2026-03-07 09:05:02 exit\r\n",
+            "2026-03-07 09:05:02 exit\r\n"),
             files.files[kLog]);
   // GBK, as the tray shows it: "未安装".
   EXPECT_NE(std::string::npos, files.files[kLog].find("status 1 \xce\xb4\xb0\xb2\xd7\xb0"));
@@ -87,9 +90,9 @@ TEST(EventLog, EachLineTakesTheTimeItIsWrittenAcrossMidnightAndTheYearEnd) {
   log.Write(StatusEvent(4));
   log.Write(StatusEvent(0));
   log.Write(kExitEvent);
-  EXPECT_EQ("2026-12-31 23:59:59 status 4 请插入3G无线网卡\r\n"
+  EXPECT_EQ(kUtf8Mark + std::string("2026-12-31 23:59:59 status 4 请插入3G无线网卡\r\n"
             "2027-01-01 00:00:00 status 0 G3随e行 Tessaline\r\n"
-            "2027-01-01 00:00:01 exit\r\n",
+            "2027-01-01 00:00:01 exit\r\n"),
             files.files[kLog]);
 }
 
@@ -99,7 +102,7 @@ TEST(EventLog, ALineThatWouldPassTheLimitGoesToAFreshFileAndTheOldOneReplacesThe
   EventLog log(files, clock, kLog);
   const std::string line = "2026-01-02 03:04:05 exit\r\n";
   files.files[kOlder] = "the run before last";
-  files.files[kLog] = std::string(kLogLimitBytes - line.size(), 'a');
+  files.files[kLog] = kUtf8Mark + std::string(kLogLimitBytes - line.size() - 3, 'a');
 
   // Exactly at the limit still fits.
   log.Write(kExitEvent);
@@ -107,15 +110,33 @@ TEST(EventLog, ALineThatWouldPassTheLimitGoesToAFreshFileAndTheOldOneReplacesThe
   EXPECT_EQ("the run before last", files.files[kOlder]);
 
   log.Write(kExitEvent);
-  EXPECT_EQ(line, files.files[kLog]);
+  EXPECT_EQ(kUtf8Mark + line, files.files[kLog]);
   EXPECT_EQ(kLogLimitBytes, files.files[kOlder].size());
   EXPECT_EQ(line, files.files[kOlder].substr(files.files[kOlder].size() - line.size()));
 
   // A file found far over the limit at start goes aside whole with the first line.
   files.files[kLog] = std::string(3 * kLogLimitBytes, 'b');
   log.Write(kExitEvent);
-  EXPECT_EQ(line, files.files[kLog]);
+  EXPECT_EQ(kUtf8Mark + line, files.files[kLog]);
   EXPECT_EQ(3 * kLogLimitBytes, files.files[kOlder].size());
+}
+
+// An older version's log is GBK: it goes aside whole rather than get UTF-8 lines, and the limit counts
+// the bytes as the file holds them.
+TEST(EventLog, AnOlderVersionsLogGoesAsideWholeAndTheLimitCountsTheFilesOwnBytes) {
+  struct LongerFiles : MemoryLogFiles {
+    std::string Encoded(const std::string& gbk) override { return gbk + "+"; }
+  } files;
+  ListClock clock({{2026, 1, 2, 3, 4, 5}});
+  EventLog log(files, clock, kLog);
+  const std::string line = "2026-01-02 03:04:05 exit\r\n+";
+  files.files[kLog] = std::string(kLogLimitBytes - 100, 'g');
+  log.Write(kExitEvent);
+  EXPECT_EQ(kLogLimitBytes - 100, files.files[kOlder].size());
+  EXPECT_EQ(kUtf8Mark + line, files.files[kLog]);
+  files.files[kLog] = kUtf8Mark + std::string(kLogLimitBytes - 3 - line.size() + 1, 'u');
+  log.Write(kExitEvent);
+  EXPECT_EQ(kUtf8Mark + line, files.files[kLog]) << "the line as the file holds it would pass the limit";
 }
 
 TEST(EventLog, AFileThatCannotBeWrittenOrMovedAsideLosesTheLineAndNothingMore) {
@@ -128,7 +149,7 @@ TEST(EventLog, AFileThatCannotBeWrittenOrMovedAsideLosesTheLineAndNothingMore) {
   EXPECT_TRUE(files.files.empty());
   files.appendable = true;
   log.Write(StatusEvent(0));
-  EXPECT_EQ("2026-01-02 03:04:05 status 0 G3随e行 Tessaline\r\n", files.files[kLog]);
+  EXPECT_EQ(kUtf8Mark + std::string("2026-01-02 03:04:05 status 0 G3随e行 Tessaline\r\n"), files.files[kLog]);
 
   // The older file held by another program: the log stays within its limit rather than grow.
   files.files[kLog] = std::string(kLogLimitBytes, 'a');

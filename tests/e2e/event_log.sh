@@ -28,14 +28,16 @@ run_once() {
 run_once $'Log=1\r\n'
 [ -f "$work/Zemvar.log" ] || fail "Log=1 wrote no Zemvar.log"
 cp "$work/Zemvar.log" "$build/e2e/event_log-Zemvar.log"
-text=$(iconv -f GBK -t UTF-8 <"$work/Zemvar.log") || fail "the log is not GBK"
-log "Zemvar.log (shown as UTF-8; kept as written in $build/e2e/event_log-Zemvar.log):"
+[ "$(head -c 3 "$work/Zemvar.log" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the log has no UTF-8 mark"
+iconv -f UTF-8 -t UTF-8 <"$work/Zemvar.log" >/dev/null || fail "the log is not UTF-8"
+text=$(log_lines)
+log "Zemvar.log (kept as written in $build/e2e/event_log-Zemvar.log):"
 sed 's/^/  /' <<<"$text"
 lines=$(LC_ALL=C grep -c '' "$work/Zemvar.log")
 [ "$(LC_ALL=C grep -c $'\r$' "$work/Zemvar.log")" = "$lines" ] || fail "a line does not end in CRLF"
 stamps=$(tr -d '\r' <<<"$text" | LC_ALL=C grep -cE '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} ')
 [ "$stamps" = "$lines" ] || fail "a line does not start with the local time"
-events=$(tr -d '\r' <<<"$text" | cut -c21-)
+events=$(cut -b21- <<<"$text")
 expected='start AutoRun=0 Seconds=2
 status 1 未安装“G3随e行”
 status 0 G3随e行 Tessaline

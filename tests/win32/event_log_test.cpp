@@ -67,11 +67,13 @@ TEST_F(EventLogFile, ARealFileGetsTheLocalTimeAndMovesAsideBeforeItPassesTheLimi
   events.Write(StatusEvent(4));
   GetLocalTime(&after);
   const std::string text = Contents(log);
-  ASSERT_EQ(19 + std::string(" status 4 请插入3G无线网卡\r\n").size(), text.size()) << text;
-  EXPECT_EQ(" status 4 请插入3G无线网卡\r\n", text.substr(19));
+  const std::string status = files.Encoded(" status 4 请插入3G无线网卡\r\n");
+  EXPECT_EQ("\xE8\xAF\xB7", status.substr(10, 3)) << "UTF-8, whatever the code page";
+  ASSERT_EQ(3 + 19 + status.size(), text.size()) << text;
+  EXPECT_EQ(kUtf8Mark + status, text.substr(0, 3) + text.substr(22));
   // The stamp is the clock's reading in this very format, not another field of the system time.
-  EXPECT_LE(Stamp(before), text.substr(0, 19));
-  EXPECT_GE(Stamp(after), text.substr(0, 19));
+  EXPECT_LE(Stamp(before), text.substr(3, 19));
+  EXPECT_GE(Stamp(after), text.substr(3, 19));
 
   // A file found over the limit at start goes aside whole at the first line, replacing the older one.
   Replace(log, std::string(300 * 1024, 'x'));
@@ -79,10 +81,10 @@ TEST_F(EventLogFile, ARealFileGetsTheLocalTimeAndMovesAsideBeforeItPassesTheLimi
   events.Write(kExitEvent);
   EXPECT_EQ(300u * 1024, Contents(older).size());
   const std::string exitLine = Contents(log);
-  EXPECT_EQ(" exit\r\n", exitLine.substr(19));
+  EXPECT_EQ(" exit\r\n", exitLine.substr(22));
 
   // Exactly at the limit still fits; the next line starts a fresh file.
-  Replace(log, std::string(kLogLimitBytes - exitLine.size(), 'y'));
+  Replace(log, std::string(kLogLimitBytes - (exitLine.size() - 3), 'y'));
   events.Write(kExitEvent);
   EXPECT_EQ(kLogLimitBytes, Contents(log).size());
   events.Write(kExitEvent);
@@ -113,7 +115,7 @@ TEST_F(EventLogFile, AFolderOfItsNameALockedFileOrAReadOnlyFolderLosesTheLineAnd
     const std::string text = Contents(log);
     if (held.size() < kLogLimitBytes) {
       EXPECT_EQ(held, text.substr(0, held.size()));
-      EXPECT_EQ(" status 2 " + std::string(StatusText(2)) + "\r\n", text.substr(held.size() + 19));
+      EXPECT_EQ(files.Encoded(" status 2 " + std::string(StatusText(2)) + "\r\n"), text.substr(held.size() + 19));
     } else {
       EXPECT_EQ(held.size(), text.size()) << "a full file that could not move aside took a line";
       EXPECT_TRUE(held == text);
@@ -123,7 +125,7 @@ TEST_F(EventLogFile, AFolderOfItsNameALockedFileOrAReadOnlyFolderLosesTheLineAnd
   // Let go, it takes lines again.
   events.Write(kExitEvent);
   EXPECT_EQ(kLogLimitBytes, Contents(older).size());
-  EXPECT_EQ(" exit\r\n", Contents(log).substr(19));
+  EXPECT_EQ(" exit\r\n", Contents(log).substr(22));
 
   // Wine run by root would write into a folder of mode 555; sysfs refuses new files to everyone, and Wine
   // answers access denied, as Windows does in a folder the user may not write to.

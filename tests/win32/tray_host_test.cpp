@@ -338,9 +338,11 @@ class TrayHost : public ::testing::Test {
     DWORD read = 0;
     ReadFile(file, text, sizeof text - 1, &read, nullptr);
     CloseHandle(file);
-    const std::string all(text, read);
+    std::string all(text, read);
+    if (all.compare(0, 3, kUtf8Mark) == 0) all.erase(0, 3);
     for (std::size_t start = 0, end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      events.push_back(all.substr(start + 20, end - start - 20));
+      const WideText event = WideFromUtf8(all.substr(start + 20, end - start - 20));
+      events.push_back(GbkFromWide(event.data(), event.size() - 1, sizeof text));
     }
     return events;
   }
