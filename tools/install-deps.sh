@@ -135,8 +135,13 @@ if [ "$(wine_route_choice)" = qemu ] &&
     { echo "apt-get install of qemu-user from $backports failed; apt's last lines:"; tail -15 "$apt_log" | sed 's/^/  /'; exit 1; }
 fi
 
-# Wine under code page 936 needs the zh_CN.GBK locale to exist.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$'; then
-  grep -q '^zh_CN.GBK GBK' /etc/locale.gen 2>/dev/null || echo 'zh_CN.GBK GBK' >> /etc/locale.gen
-  locale-gen >/dev/null
-fi
+# Wine takes a process's code page from its locale, which must exist: zh_CN.GBK for 936, as most users
+# have it, and zh_CN.UTF-8 for 936 with file names of any letters (C.UTF-8, always there, gives 1252).
+missing=0
+for wanted in 'zh_CN.GBK GBK' 'zh_CN.UTF-8 UTF-8'; do
+  name=${wanted%% *}
+  locale -a 2>/dev/null | grep -qix "$(sed 's/-//' <<<"$name")" && continue
+  grep -qx "$wanted" /etc/locale.gen 2>/dev/null || echo "$wanted" >>/etc/locale.gen
+  missing=1
+done
+[ "$missing" = 0 ] || locale-gen >/dev/null
