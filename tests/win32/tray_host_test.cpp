@@ -498,9 +498,12 @@ TEST_F(TrayHost, SettingsWindowSavesAppliesAndHides) {
   ASSERT_TRUE(key.Open());
   EXPECT_TRUE(key.Has("ZemvarHostTest"));
 
-  // The Cancel button hides without storing.
+  // The Cancel button hides without storing, after a dpi change (Explorer's broadcast) in between.
   SendMessageA(host.hwnd(), WM_COMMAND, ID_TRAY_SETTINGS, 0);
   CheckDlgButton(host.hwnd(), IDC_AUTORUN, BST_UNCHECKED);
+  SendMessageA(host.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(IsWindowVisible(host.hwnd()));
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(host.hwnd(), IDC_AUTORUN)) << "the user's input stays";
   SendMessageA(host.hwnd(), WM_COMMAND, IDC_DISCARD, 0);
   EXPECT_FALSE(IsWindowVisible(host.hwnd()));
   EXPECT_EQ(1, host.autoRun());
