@@ -14,7 +14,8 @@
 
 zemvar_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The users' ANSI code page, 936; set for Wine's processes only, since other tools would speak Chinese.
-wine_locale=zh_CN.GBK
+# ZEMVAR_WINE_LOCALE tries another by hand (C.UTF-8 gives 1252 with Chinese file names read right).
+wine_locale=${ZEMVAR_WINE_LOCALE:-zh_CN.GBK}
 
 # pe_field FILE OFFSET OD-TYPE SIZE: a field of the PE header, whose own offset is the number at 0x3c.
 pe_field() {
