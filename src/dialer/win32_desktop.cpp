@@ -2,7 +2,9 @@
 
 #include "dialer/dialer_texts.h"
 #include "platform/tick_count.h"
+#include "platform/win32_text.h"
 
+#include <cstring>
 #include <string>
 
 namespace zemvar {
@@ -16,6 +18,24 @@ struct EnumContext {
 BOOL CALLBACK EnumProc(HWND window, LPARAM lParam) {
   auto* e = reinterpret_cast<EnumContext*>(lParam);
   return e->visit(ToWindowId(window), e->context) ? TRUE : FALSE;
+}
+
+using ReadWide = int(WINAPI*)(HWND, LPWSTR, int);
+
+// As the A function reads under code page 936, whatever the system's own: at most size-1 bytes of
+// whole GBK characters and a terminator.
+int ReadAsGbk(ReadWide read, WindowId window, char* buffer, int size) {
+  if (size <= 0) return 0;
+  buffer[0] = '\0';
+  if (!window) return 0;
+  // A character takes at least one GBK byte and at most two UTF-16 units, so this holds all that fits.
+  WideText wide(2 * static_cast<std::size_t>(size));
+  const int length = read(ToHwnd(window), wide.data(), static_cast<int>(wide.size()));
+  if (length <= 0) return 0;
+  const std::size_t limit = static_cast<std::size_t>(size) - 1;
+  const std::string gbk = GbkFromWide(wide.data(), static_cast<std::size_t>(length), limit);
+  std::memcpy(buffer, gbk.c_str(), gbk.size() + 1);
+  return static_cast<int>(gbk.size());
 }
 
 }  // namespace
@@ -33,15 +53,11 @@ void Win32Desktop::EnumDescendants(WindowId parent, Visitor visit, void* context
 }
 
 int Win32Desktop::ClassName(WindowId window, char* buffer, int size) {
-  if (size <= 0) return 0;
-  buffer[0] = '\0';
-  return window ? ::GetClassNameA(ToHwnd(window), buffer, size) : 0;
+  return ReadAsGbk(::GetClassNameW, window, buffer, size);
 }
 
 int Win32Desktop::Text(WindowId window, char* buffer, int size) {
-  if (size <= 0) return 0;
-  buffer[0] = '\0';
-  return window ? ::GetWindowTextA(ToHwnd(window), buffer, size) : 0;
+  return ReadAsGbk(::GetWindowTextW, window, buffer, size);
 }
 
 WindowId Win32Desktop::Parent(WindowId window) { return window ? ToWindowId(::GetParent(ToHwnd(window))) : 0; }
