@@ -103,15 +103,31 @@ std::uint64_t Win32Pauses::NowMs() {
 bool Win32InstallRegistry::Open() {
   Close();
   const REGSAM access = KEY_READ | KEY_WOW64_32KEY;
-  return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, dialer::kInstallKey, 0, access, &key_) == ERROR_SUCCESS;
+  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, WideFromGbk(dialer::kInstallKey).data(), 0, access, &key_) ==
+         ERROR_SUCCESS;
 }
 
 bool Win32InstallRegistry::Query(const char* name, std::uint32_t* type, char* data, std::uint32_t* size) {
   if (!key_) return false;
+  // A string's GBK form is never longer than its UTF-16 one, so twice the room holds every value that can
+  // fit; what is longer as GBK is refused below, as the A function refuses it. Never an empty buffer,
+  // whose null data would only ask for the value's size.
+  WideText wide(*size + 1);
   DWORD valueType = 0;
-  DWORD bytes = *size;
-  if (::RegQueryValueExA(key_, name, nullptr, &valueType, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS) {
+  DWORD bytes = 2 * *size;
+  if (::RegQueryValueExW(key_, WideFromGbk(name).data(), nullptr, &valueType, reinterpret_cast<BYTE*>(wide.data()),
+                         &bytes) != ERROR_SUCCESS) {
     return false;
+  }
+  if (valueType == REG_SZ || valueType == REG_EXPAND_SZ || valueType == REG_MULTI_SZ) {
+    // An odd last byte is half a UTF-16 unit: dropped, as is a terminator the value may lack.
+    const std::string gbk = GbkFromWide(wide.data(), bytes / 2, bytes);
+    bytes = static_cast<DWORD>(gbk.size());
+    if (bytes > *size) return false;
+    std::memcpy(data, gbk.data(), bytes);
+  } else {
+    if (bytes > *size) return false;
+    std::memcpy(data, wide.data(), bytes);
   }
   *type = valueType;
   *size = bytes;

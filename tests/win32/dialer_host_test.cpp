@@ -13,6 +13,7 @@
 #include "dialer/check_cycle.h"
 #include "dialer/dialer_locator.h"
 #include "dialer/win32_desktop.h"
+#include "platform/win32_text.h"
 
 namespace zemvar {
 namespace {
@@ -89,6 +90,10 @@ TEST_F(InstallRecord, StringWithoutTerminatorIsUsedAndADwordIsNot) {
   Set("ExeName", REG_SZ, "eWalk.exe", 9);
   ASSERT_TRUE(Locate());
   EXPECT_STREQ("C:\\eWalk\\eWalk.exe", path);
+  // Read as GBK from UTF-16, an odd byte count ending in half of "行", which is no character.
+  ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key_, L"ExeName", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"G3随e行"), 9));
+  ASSERT_TRUE(Locate());
+  EXPECT_STREQ("C:\\eWalk\\G3随e", path);
 
   const DWORD number = 0x6c6c6177;
   Set("ExeName", REG_DWORD, &number, sizeof number);
