@@ -38,6 +38,10 @@ int ReadAsGbk(ReadWide read, WindowId window, char* buffer, int size) {
   return static_cast<int>(gbk.size());
 }
 
+// What WinExec answers for a start CreateProcess refused: the small system codes it documents (file or
+// path not found, bad format) are the error itself, and anything it has no number for is a bad format.
+std::uint32_t WinExecCode(DWORD error) { return error < 32 ? error : ERROR_BAD_FORMAT; }
+
 }  // namespace
 
 void Win32Desktop::EnumTopLevel(Visitor visit, void* context) {
@@ -139,7 +143,25 @@ void Win32InstallRegistry::Close() {
   key_ = nullptr;
 }
 
-std::uint32_t Win32Launcher::Launch(const char* commandLine) { return ::WinExec(commandLine, SW_SHOWNORMAL); }
+// WinExec's start, which has no Unicode form: the same show state, the same wait for the program's input
+// and the same codes.
+std::uint32_t Win32Launcher::Launch(const char* commandLine) {
+  constexpr DWORD kInputIdleMs = 30000;
+  constexpr std::uint32_t kStarted = 33;
+  WideText line = WideFromGbk(commandLine);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return WinExecCode(::GetLastError());
+  }
+  ::WaitForInputIdle(process.hProcess, kInputIdleMs);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return kStarted;
+}
 
 std::uint32_t Win32Launcher::End(std::uint32_t processId, WindowId window) {
   static_assert(kErrorInvalidWindow == ERROR_INVALID_WINDOW_HANDLE, "the rules' code is the system's");
