@@ -186,12 +186,15 @@ bool Win32Network::IsAlive() {
   // Loaded once and kept: the library stays for the life of the process.
   static const IsNetworkAliveFn isNetworkAlive = [] {
     // By its full path in the system folder (the 32-bit one under WoW64): never a sensapi.dll that lies
-    // beside the tool.
-    char folder[kMaxPathBuffer];
-    const UINT length = ::GetSystemDirectoryA(folder, sizeof folder);
+    // beside the tool. The folder crosses the rule as GBK and back.
+    wchar_t folder[kMaxPathBuffer];
+    const UINT length = ::GetSystemDirectoryW(folder, kMaxPathBuffer);
     std::string path;
-    if (length == 0 || length >= sizeof folder || !SystemDllPath(folder, "sensapi.dll", &path)) return IsNetworkAliveFn();
-    HMODULE sensapi = ::LoadLibraryA(path.c_str());
+    if (length == 0 || length >= kMaxPathBuffer ||
+        !SystemDllPath(GbkFromWide(folder, length, kMaxPathBuffer), "sensapi.dll", &path)) {
+      return IsNetworkAliveFn();
+    }
+    HMODULE sensapi = ::LoadLibraryW(WideFromGbk(path).data());
     FARPROC proc = sensapi ? ::GetProcAddress(sensapi, "IsNetworkAlive") : nullptr;
     return reinterpret_cast<IsNetworkAliveFn>(reinterpret_cast<void (*)()>(proc));
   }();
