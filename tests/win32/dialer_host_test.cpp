@@ -13,6 +13,7 @@
 #include "dialer/check_cycle.h"
 #include "dialer/dialer_locator.h"
 #include "dialer/win32_desktop.h"
+#include "platform/win32_text.h"
 
 namespace zemvar {
 namespace {
@@ -89,6 +90,10 @@ TEST_F(InstallRecord, StringWithoutTerminatorIsUsedAndADwordIsNot) {
   Set("ExeName", REG_SZ, "eWalk.exe", 9);
   ASSERT_TRUE(Locate());
   EXPECT_STREQ("C:\\eWalk\\eWalk.exe", path);
+  // Read as GBK from UTF-16, an odd byte count ending in half of "行", which is no character.
+  ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key_, L"ExeName", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"G3随e行"), 9));
+  ASSERT_TRUE(Locate());
+  EXPECT_STREQ("C:\\eWalk\\G3随e", path);
 
   const DWORD number = 0x6c6c6177;
   Set("ExeName", REG_DWORD, &number, sizeof number);
@@ -127,15 +132,15 @@ std::string TempDirectory() {
 }
 
 TEST(Win32Launcher, StartsAQuotedPathWithSpaces) {
-  // A copy of this test program in a folder with spaces, told to run no test and write its report.
+  // A copy of this test program under Chinese names with spaces, told to run no test and write its report.
   char self[kMaxPathBuffer];
   ASSERT_GT(::GetModuleFileNameA(nullptr, self, sizeof self), 0u);
-  const std::string folder = TempDirectory() + "Zemvar launch test";
-  const std::string exe = folder + "\\G3 e walk.exe";
+  const std::string folder = TempDirectory() + "Zemvar 中国移动 G3随e行";
+  const std::string exe = folder + "\\G3随e行.exe";
   const std::string report = TempDirectory() + "zemvar-launch-report.xml";
-  ::CreateDirectoryA(folder.c_str(), nullptr);
+  ::CreateDirectoryW(WideFromGbk(folder).data(), nullptr);
   ::DeleteFileA(report.c_str());
-  ASSERT_TRUE(::CopyFileA(self, exe.c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(WideFromGbk(self).data(), WideFromGbk(exe).data(), FALSE));
 
   char quoted[kMaxPathBuffer + 2];
   ASSERT_TRUE(QuotedCommandLine(exe.c_str(), quoted, sizeof quoted));
@@ -149,14 +154,15 @@ TEST(Win32Launcher, StartsAQuotedPathWithSpaces) {
   }
   EXPECT_TRUE(ran);
 
-  for (int i = 0; i < 100 && !::DeleteFileA(exe.c_str()); ++i) ::Sleep(50);
-  ::RemoveDirectoryA(folder.c_str());
+  for (int i = 0; i < 100 && !::DeleteFileW(WideFromGbk(exe).data()); ++i) ::Sleep(50);
+  ::RemoveDirectoryW(WideFromGbk(folder).data());
   ::DeleteFileA(report.c_str());
 }
 
 TEST(Win32Launcher, MissingProgramIsAFailedStart) {
   Win32Launcher launcher;
   EXPECT_LE(launcher.Launch("\"C:\\no such folder\\eWalk.exe\""), 31u);
+  EXPECT_EQ(2u, launcher.Launch(("\"" + TempDirectory() + "no such eWalk.exe\"").c_str()));
   // Unquoted, the same path with spaces would name "C:\no" and fail just the same.
   EXPECT_LE(launcher.Launch("C:\\no such folder\\eWalk.exe"), 31u);
   // A dialer that has already gone cannot be ended, and says so with the system's code.

@@ -14,6 +14,7 @@
 #include "dialer/dialer_texts.h"
 #include "dialer/dialer_windows.h"
 #include "dialer/win32_desktop.h"
+#include "platform/win32_text.h"
 
 namespace zemvar {
 namespace {
@@ -136,6 +137,15 @@ TEST_F(Win32WindowSearch, LongTitlesAreCutBeforeComparing) {
   ASSERT_EQ(254, desktop.Text(Top("#32770", title.substr(0, 254).c_str()), text, kWindowTextLimit));
   EXPECT_EQ(0u, Top("#32770", title.c_str()));
   EXPECT_EQ(0u, Top("#32770", title.substr(0, 255).c_str()));
+
+  // A Unicode window's text on any code page: '?' for a character GBK lacks, then whole characters only.
+  title = "?";
+  for (int i = 0; i < 300; ++i) title += "随";
+  WideText wide = WideFromGbk(title);
+  wide[0] = L'한';
+  created.push_back(::CreateWindowExW(0, L"Static", wide.data(), 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_EQ(253, desktop.Text(ToWindowId(created.back()), text, kWindowTextLimit));
+  EXPECT_EQ(title.substr(0, 253), text);
 }
 
 TEST_F(Win32WindowSearch, ChineseTitlesMatchAsGbk) {
