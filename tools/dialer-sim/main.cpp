@@ -74,17 +74,17 @@ WindowInfo boxInfo[BoxKindCount] = {{Role::Box, BoxSim},
 
 std::wstring Wide(const std::string& text, UINT codePage = kGbk) {
   const int size = static_cast<int>(text.size());
-  std::wstring wide(size ? MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0) : 0, L'\0');
-  if (!wide.empty()) MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], static_cast<int>(wide.size()));
+  const int length = size ? MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0) : 0;
+  std::wstring wide(length, L'\0');
+  if (length) MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], length);
   return wide;
 }
 
 std::string Narrow(const std::wstring& text, UINT codePage) {
   const int size = static_cast<int>(text.size());
-  std::string narrow(size ? WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr) : 0, '\0');
-  if (!narrow.empty()) {
-    WideCharToMultiByte(codePage, 0, text.data(), size, &narrow[0], static_cast<int>(narrow.size()), nullptr, nullptr);
-  }
+  const int length = size ? WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr) : 0;
+  std::string narrow(length, '\0');
+  if (length) WideCharToMultiByte(codePage, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
   return narrow;
 }
 
