@@ -16,9 +16,11 @@ namespace {
 
 constexpr WPARAM kConnectCommand = 50002;
 constexpr UINT kSyncMessage = WM_APP + 1;
-constexpr char kControlClass[] = "AfxWnd70u";
-constexpr char kArgsFile[] = "dialer-sim.args";
-constexpr char kJournalFile[] = "dialer-sim-journal.txt";
+constexpr wchar_t kControlClass[] = L"AfxWnd70u";
+constexpr wchar_t kArgsFile[] = L"dialer-sim.args";
+constexpr wchar_t kJournalFile[] = L"dialer-sim-journal.txt";
+// The texts are GBK whatever the system's code page, as the journal is; the options are UTF-8.
+constexpr UINT kGbk = 936;
 constexpr int kEventLines = 7;
 
 enum class Role { Main, Panel, Detect, Other, Box };
@@ -51,7 +53,7 @@ struct App {
   Options options;
   const Texts* texts = nullptr;
   HINSTANCE instance = nullptr;
-  std::string journalPath;
+  std::wstring journalPath;
   HFONT bigFont = nullptr;
   HWND main = nullptr, panel = nullptr, detect = nullptr, other = nullptr;
   HWND boxes[BoxKindCount] = {};
@@ -70,9 +72,27 @@ WindowInfo boxInfo[BoxKindCount] = {{Role::Box, BoxSim},
                                     {Role::Box, BoxNetworkPrompt},
                                     {Role::Box, BoxConnected}};
 
+std::wstring Wide(const std::string& text, UINT codePage = kGbk) {
+  const int size = static_cast<int>(text.size());
+  const int length = size ? MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0) : 0;
+  std::wstring wide(length, L'\0');
+  if (length) MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], length);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& text, UINT codePage) {
+  const int size = static_cast<int>(text.size());
+  const int length = size ? WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr) : 0;
+  std::string narrow(length, '\0');
+  if (length) WideCharToMultiByte(codePage, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
+  return narrow;
+}
+
+std::string GbkFromUtf8(const std::string& text) { return Narrow(Wide(text, CP_UTF8), kGbk); }
+
 // One line per event, written through at once so that a test reading the file sees it.
 void Journal(const std::string& line) {
-  HANDLE file = CreateFileA(app.journalPath.c_str(), FILE_APPEND_DATA,
+  HANDLE file = CreateFileW(app.journalPath.c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
@@ -86,7 +106,7 @@ void Journal(const std::string& line) {
   if (app.mainEvents) {
     std::string shown = app.texts->eventsHeading;
     for (const std::string& event : app.recent) shown += "\r\n" + event;
-    SetWindowTextA(app.mainEvents, shown.c_str());
+    SetWindowTextW(app.mainEvents, Wide(shown).c_str());
   }
 }
 
@@ -122,28 +142,28 @@ HWND CreateDialogWindow(HWND owner, DWORD style, const char* title, POINT positi
   WORD* p = reinterpret_cast<WORD*>(reinterpret_cast<BYTE*>(buffer) + sizeof(DLGTEMPLATE));
   *p++ = 0;  // no menu
   *p++ = 0;  // the standard dialog class
-  *p++ = 0;  // title set below, as GBK text
+  *p++ = 0;  // title set below
   *p++ = 9;  // point size
   const wchar_t* face = app.options.english ? L"MS Shell Dlg" : L"SimSun";
   while ((*p++ = *face++) != 0) {
   }
-  HWND window = CreateDialogIndirectParamA(app.instance, dialog, owner, DialogProc, reinterpret_cast<LPARAM>(info));
+  HWND window = CreateDialogIndirectParamW(app.instance, dialog, owner, DialogProc, reinterpret_cast<LPARAM>(info));
   if (!window) return nullptr;
-  SetWindowTextA(window, title);
+  SetWindowTextW(window, Wide(title).c_str());
   RECT frame{0, 0, width, height};
-  AdjustWindowRectEx(&frame, style, FALSE, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&frame, style, FALSE, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
   SetWindowPos(window, nullptr, position.x, position.y, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   return window;
 }
 
-HWND AddChild(HWND parent, const char* className, const char* text, DWORD style, const RECT& rect, int id,
+HWND AddChild(HWND parent, const wchar_t* className, const char* text, DWORD style, const RECT& rect, int id,
               HFONT font = nullptr) {
-  HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top,
+  HWND child = CreateWindowExW(0, className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, rect.left, rect.top,
                                rect.right - rect.left, rect.bottom - rect.top, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.instance, nullptr);
-  if (!font) font = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
-  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (!font) font = reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0));
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
 }
 
@@ -155,8 +175,8 @@ constexpr DWORD kTopStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 void ShowState() {
   const Texts& t = *app.texts;
-  if (app.mainStatus) SetWindowTextA(app.mainStatus, app.connected ? t.statusOnline : t.statusOffline);
-  if (app.panelStatus) SetWindowTextA(app.panelStatus, app.connected ? t.online : t.offline);
+  if (app.mainStatus) SetWindowTextW(app.mainStatus, Wide(app.connected ? t.statusOnline : t.statusOffline).c_str());
+  if (app.panelStatus) SetWindowTextW(app.panelStatus, Wide(app.connected ? t.online : t.offline).c_str());
   if (app.connectControl) InvalidateRect(app.connectControl, nullptr, TRUE);
 }
 
@@ -216,10 +236,10 @@ void ShowBox(BoxKind kind) {
   }
   HWND box = CreateDialogWindow(owner, kBoxStyle, title, layout.position, layout.width, layout.height, &boxInfo[kind]);
   if (!box) return;
-  AddChild(box, "Static", message, SS_LEFT, layout.message, 100);
+  AddChild(box, L"Static", message, SS_LEFT, layout.message, 100);
   for (int i = 0; i < buttonCount; ++i) {
     const DWORD style = WS_TABSTOP | (i == defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    AddChild(box, "Button", ButtonLabel(buttons[i].id), style, buttons[i].rect, buttons[i].id);
+    AddChild(box, L"Button", ButtonLabel(buttons[i].id), style, buttons[i].rect, buttons[i].id);
   }
   app.boxes[kind] = box;
   Show(box);
@@ -270,10 +290,10 @@ void OnMainCommand(WPARAM wParam) {
 
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(window, DWLP_USER, lParam);
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
     return FALSE;  // no focus: the windows appear without being activated
   }
-  auto* info = reinterpret_cast<WindowInfo*>(GetWindowLongPtrA(window, DWLP_USER));
+  auto* info = reinterpret_cast<WindowInfo*>(GetWindowLongPtrW(window, DWLP_USER));
   if (!info) return FALSE;
   switch (message) {
     case WM_COMMAND:
@@ -301,12 +321,12 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 LRESULT CALLBACK ConnectControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_LBUTTONDOWN:
-      SetWindowLongPtrA(window, GWLP_USERDATA, 1);
+      SetWindowLongPtrW(window, GWLP_USERDATA, 1);
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case WM_LBUTTONUP:
-      if (GetWindowLongPtrA(window, GWLP_USERDATA)) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+      if (GetWindowLongPtrW(window, GWLP_USERDATA)) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         InvalidateRect(window, nullptr, TRUE);
         Journal("click connect-control");
         SetConnected(!app.connected);
@@ -320,7 +340,7 @@ LRESULT CALLBACK ConnectControlProc(HWND window, UINT message, WPARAM wParam, LP
       RECT r;
       GetClientRect(window, &r);
       FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-      const bool pressed = GetWindowLongPtrA(window, GWLP_USERDATA) != 0;
+      const bool pressed = GetWindowLongPtrW(window, GWLP_USERDATA) != 0;
       COLORREF fill = app.connected ? RGB(46, 160, 67) : RGB(30, 110, 200);
       if (pressed) fill = RGB(GetRValue(fill) / 2, GetGValue(fill) / 2, GetBValue(fill) / 2);
       HBRUSH brush = CreateSolidBrush(fill);
@@ -333,26 +353,26 @@ LRESULT CALLBACK ConnectControlProc(HWND window, UINT message, WPARAM wParam, LP
       HGDIOBJ oldFont = SelectObject(dc, app.bigFont);
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, RGB(255, 255, 255));
-      DrawTextA(dc, app.connected ? app.texts->disconnect : app.texts->connect, -1, &r,
+      DrawTextW(dc, Wide(app.connected ? app.texts->disconnect : app.texts->connect).c_str(), -1, &r,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE);
       SelectObject(dc, oldFont);
       EndPaint(window, &paint);
       return 0;
     }
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void CreatePanel() {
   const Texts& t = *app.texts;
   app.panel = CreateDialogWindow(nullptr, kTopStyle, t.title, {20, 20}, 300, 400, &panelInfo);
   if (!app.panel) return;
-  AddChild(app.panel, "Static", t.title, SS_CENTER, {20, 20, 280, 60}, 101, app.bigFont);
+  AddChild(app.panel, L"Static", t.title, SS_CENTER, {20, 20, 280, 60}, 101, app.bigFont);
   if (app.options.connectControl) {
     app.connectControl = AddChild(app.panel, kControlClass, "", 0, {40, 190, 260, 260}, 102);
   }
   // The status line is also the marker: it covers client point (70, 320).
-  app.panelStatus = AddChild(app.panel, "Static", t.offline, SS_CENTER, {20, 300, 280, 340}, 103);
+  app.panelStatus = AddChild(app.panel, L"Static", t.offline, SS_CENTER, {20, 300, 280, 340}, 103);
   ShowState();
   if (app.options.panelHidden) {
     Journal("show panel-hidden");
@@ -366,8 +386,8 @@ void CreateMain() {
   const Texts& t = *app.texts;
   app.main = CreateDialogWindow(nullptr, kTopStyle, t.title, {340, 20}, 380, 220, &mainInfo);
   if (!app.main) return;
-  app.mainStatus = AddChild(app.main, "Static", t.statusOffline, SS_LEFT, {12, 12, 368, 32}, 101);
-  app.mainEvents = AddChild(app.main, "Static", "", SS_LEFT | SS_NOPREFIX, {12, 40, 368, 208}, 102);
+  app.mainStatus = AddChild(app.main, L"Static", t.statusOffline, SS_LEFT, {12, 12, 368, 32}, 101);
+  app.mainEvents = AddChild(app.main, L"Static", "", SS_LEFT | SS_NOPREFIX, {12, 40, 368, 208}, 102);
   ShowState();
   Show(app.main);
   Journal("show main");
@@ -377,7 +397,7 @@ void ShowDetection() {
   if (app.detect) return;
   app.detect = CreateDialogWindow(BoxOwner(), kBoxStyle, app.texts->promptTitle, {20, 470}, 240, 70, &detectInfo);
   if (!app.detect) return;
-  AddChild(app.detect, "Static", app.texts->detecting, SS_CENTER, {20, 25, 220, 45}, 100);
+  AddChild(app.detect, L"Static", app.texts->detecting, SS_CENTER, {20, 25, 220, 45}, 100);
   Show(app.detect);
   Journal("show detect");
 }
@@ -527,18 +547,18 @@ void BuildSchedule() {
   schedule = steps;
 }
 
-std::string ProgramDirectory() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory(path, length < MAX_PATH ? length : 0);
-  const size_t slash = directory.find_last_of("\\/");
-  directory.resize(slash == std::string::npos ? 0 : slash + 1);
+std::wstring ProgramDirectory() {
+  std::vector<wchar_t> path(32768);
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  std::wstring directory(path.data(), length < path.size() ? length : 0);
+  const size_t slash = directory.find_last_of(L"\\/");
+  directory.resize(slash == std::wstring::npos ? 0 : slash + 1);
   return directory;
 }
 
-std::string ReadFile(const std::string& path) {
+std::string ReadFile(const std::wstring& path) {
   std::string text;
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) return text;
   char chunk[4096];
   size_t got;
@@ -547,7 +567,7 @@ std::string ReadFile(const std::string& path) {
   return text;
 }
 
-// A GUI program has no console of its own: use the caller's, or else a message box.
+// A GUI program has no console of its own: use the caller's, or else a message box. The text is GBK.
 void Tell(const std::string& text, bool error) {
   HANDLE out = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   DWORD written = 0;
@@ -556,35 +576,36 @@ void Tell(const std::string& text, bool error) {
     return;
   }
   if (AttachConsole(ATTACH_PARENT_PROCESS)) {
-    HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (console != INVALID_HANDLE_VALUE) {
       WriteFile(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
       CloseHandle(console);
       return;
     }
   }
-  MessageBoxA(nullptr, text.c_str(), "dialer-sim", error ? MB_ICONERROR : MB_ICONINFORMATION);
+  MessageBoxW(nullptr, Wide(text).c_str(), L"dialer-sim", error ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
 bool RegisterConnectControl() {
-  WNDCLASSA wc = {};
+  WNDCLASSW wc = {};
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = ConnectControlProc;
   wc.hInstance = app.instance;
   wc.hCursor = LoadCursor(nullptr, IDC_HAND);
   wc.lpszClassName = kControlClass;
-  return RegisterClassA(&wc) != 0;
+  return RegisterClassW(&wc) != 0;
 }
 
 int Run(HINSTANCE instance) {
   app.instance = instance;
-  const std::string directory = ProgramDirectory();
-  std::vector<std::string> args = SplitArguments(ReadFile(directory + kArgsFile));
-  for (int i = 1; i < __argc; ++i) args.push_back(__argv[i]);
+  const std::wstring directory = ProgramDirectory();
+  // The options file is GBK, as the texts are; the command line comes in UTF-16, so that no path is lost.
+  std::vector<std::string> args = SplitArguments(Narrow(Wide(ReadFile(directory + kArgsFile)), CP_UTF8));
+  for (int i = 1; i < __argc; ++i) args.push_back(Narrow(__wargv[i], CP_UTF8));
 
   std::string error;
   if (!ParseOptions(args, &app.options, &error)) {
-    Tell("dialer-sim: " + error + "\r\n\r\n" + kHelpText, true);
+    Tell("dialer-sim: " + GbkFromUtf8(error) + "\r\n\r\n" + kHelpText, true);
     return 2;
   }
   if (app.options.help) {
@@ -592,18 +613,18 @@ int Run(HINSTANCE instance) {
     return 0;
   }
   app.texts = app.options.english ? &EnglishTexts() : &ChineseTexts();
-  app.journalPath = app.options.journal.empty() ? directory + kJournalFile : app.options.journal;
+  app.journalPath = app.options.journal.empty() ? directory + kJournalFile : Wide(app.options.journal, CP_UTF8);
   app.connected = app.options.startConnected;
 
   std::string joined;
   for (const std::string& arg : args) joined += (joined.empty() ? "" : " ") + arg;
   Journal("start pid=" + std::to_string(static_cast<unsigned long>(GetCurrentProcessId())) +
-          " lang=" + (app.options.english ? "en" : "zh") + " args=" + joined);
+          " lang=" + (app.options.english ? "en" : "zh") + " args=" + GbkFromUtf8(joined));
 
   if (!RegisterConnectControl()) return 1;
-  app.bigFont = CreateFontA(-22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+  app.bigFont = CreateFontW(-22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                             app.options.english ? DEFAULT_CHARSET : GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, app.options.english ? "Arial" : "SimHei");
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, app.options.english ? L"Arial" : L"SimHei");
   if (app.options.promptOwner == PromptOwner::Other) {
     app.other = CreateDialogWindow(nullptr, kTopStyle, app.texts->otherTitle, {700, 20}, 200, 100, &otherInfo);
   }
@@ -620,11 +641,11 @@ int Run(HINSTANCE instance) {
   ArmTimer();
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageA(root, &message)) continue;
+    if (root && IsDialogMessageW(root, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   DeleteObject(app.bigFont);
   return 0;
@@ -633,4 +654,4 @@ int Run(HINSTANCE instance) {
 }  // namespace
 }  // namespace sim
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return sim::Run(instance); }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) { return sim::Run(instance); }

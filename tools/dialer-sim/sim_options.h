@@ -28,7 +28,7 @@ struct Options {
   bool startConnected = false;
   PromptOwner promptOwner = PromptOwner::Main;
   PromptButtons promptButtons = PromptButtons::Normal;
-  std::string journal;  // empty: beside the executable
+  std::string journal;  // UTF-8; empty: beside the executable
   int exitAfter = kNever;
   int hangAfter = kNever;  // from then on the user-interface thread takes no messages
   // Chaos: at random moments raise or withdraw a box, or close and reopen a window.
@@ -39,7 +39,7 @@ struct Options {
   bool help = false;
 };
 
-// Later arguments override earlier ones. False with a message on the first bad argument.
+// The arguments are UTF-8. Later arguments override earlier ones. False with a message on the first bad argument.
 bool ParseOptions(const std::vector<std::string>& args, Options* options, std::string* error);
 
 // Splits an options file into arguments: blanks separate, double quotes group, '#' starts a comment line.
