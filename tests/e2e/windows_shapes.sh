@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Right on the shapes of Windows users have beyond code page 936 with ASCII folders: a folder whose name
-# the code page cannot spell.
+# Right on the shapes of Windows users have beyond code page 936 with ASCII folders: a Western Windows
+# (code page 1252) with the Chinese dialer, also installed under Chinese folder and file names, and a folder
+# whose name the code page cannot spell.
 source "$(dirname "$0")/../lib.sh"
 
 # start_in FOLDER: the exe copied there and started from there, its output in the run folder.
@@ -17,6 +18,68 @@ run_value_exact() {
     >/dev/null 2>&1 || fail "reg export of the Run key failed"
   iconv -f UTF-16 -t UTF-8 "$work/run.reg" | tr -d '\r' | sed -n 's/^"Zemvar"="\(.*\)"$/\1/p'
 }
+
+# tooltip_text: what the tray's tooltip over our icon says, in UTF-8, read by a small program of ours from
+# Wine's tooltip window once the pointer rests on the icon.
+tooltip_text() {
+  local src=$work/tooltip.c exe=$work/tooltip.exe tray height
+  if [ ! -f "$exe" ]; then
+    cat >"$src" <<'C'
+#include <windows.h>
+#include <stdio.h>
+static BOOL CALLBACK Visit(HWND window, LPARAM found) {
+  wchar_t name[64], text[256];
+  char utf8[1024];
+  if (!IsWindowVisible(window) || !GetClassNameW(window, name, 64) || lstrcmpiW(name, L"tooltips_class32")) return TRUE;
+  if (SendMessageW(window, WM_GETTEXT, 256, (LPARAM)text) <= 0) return TRUE;
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, NULL, NULL);
+  printf("%s\n", utf8);
+  *(int*)found = 1;
+  return TRUE;
+}
+int main(void) { int found = 0; EnumWindows(Visit, (LPARAM)&found); return found ? 0 : 1; }
+C
+    i686-w64-mingw32-gcc -O1 -o "$exe" "$src" || fail "could not build the tooltip reader"
+  fi
+  tray=$(tray_window)
+  xdotool windowraise "$tray"
+  height=$(window_height "$tray") || fail "no tray window"
+  xdotool mousemove --window "$tray" 12 $((height - 13))
+  sleep 0.5
+  xdotool mousemove_relative 1 0
+  wait_for 10 "$wine" "$exe" >/dev/null 2>&1 || fail "no tooltip over the icon"
+  "$wine" "$exe" 2>/dev/null | tr -d '\r' | head -1
+}
+
+# A Western Windows: C.UTF-8 gives Wine's programs code page 1252. The simulator, a Unicode program as the
+# dialer is, keeps its Chinese titles.
+export ZEMVAR_WINE_LOCALE=C.UTF-8
+register_simulator --detect-for 1500
+start_zemvar
+wait_for 30 tray_shown || fail "no tray icon under 1252"
+wait_for 90 journal_has connect || fail "under 1252 the Chinese dialer was not connected: $(tr -d '\r' <"$journal")"
+tip=$(tooltip_text)
+[ "$tip" = "G3随e行 Tessaline" ] || fail "under 1252 the tooltip reads '$tip'"
+log "under 1252: the Chinese dialer found and connected, the tooltip reads '$tip'"
+exit_zemvar
+# The next dialer must be started anew: the simulator Zemvar started goes.
+kill $(prefix_pids dialer-sim.exe) 2>/dev/null || true
+wait_for 10 eval '[ -z "$(in_prefix dialer-sim.exe)" ]' || fail "the simulator did not end"
+
+# Under 1252 a dialer installed under Chinese folder and file names is started.
+dialer="$work/中国移动/G3随e行"
+mkdir -p "$dialer"
+cp "$sim_exe" "$dialer/G3随e行.exe"
+printf '%s\n' --detect-for 1500 >"$dialer/dialer-sim.args"
+reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExePath /d "$(windows_path "$dialer")" /reg:32
+reg add 'HKLM\SOFTWARE\China Mobile\eWalk' /v ExeName /d 'G3随e行.exe' /reg:32
+journal=$dialer/dialer-sim-journal.txt
+start_zemvar
+wait_for 60 journal_has 'start .*' || fail "under 1252 the dialer in $(windows_path "$dialer") was not started"
+wait_for 90 journal_has connect || fail "the dialer under Chinese folders did not connect: $(tr -d '\r' <"$journal")"
+log "under 1252: G3随e行.exe under 中国移动\\G3随e行 started and connected"
+exit_zemvar
+reg delete 'HKLM\SOFTWARE\China Mobile\eWalk' /reg:32
 
 # Korean letters under code page 936 (zh_CN.UTF-8: 936, with the Linux names read right): config.ini is
 # read and written there, and the Run value holds the real path.
