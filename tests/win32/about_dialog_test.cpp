@@ -6,6 +6,7 @@
 #include "message_pump.h"
 
 #include <cctype>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -180,7 +181,10 @@ TEST(AboutDialog, LinkIsBlueUnderlinedWithTheHandAndOpensAMailMessage) {
   EXPECT_STREQ(text, ZEMVAR_AUTHOR_EMAIL);
   EXPECT_EQ(dialog.emailLink().textColor(), RGB(0, 0, 255));
   EXPECT_EQ(dialog.emailLink().logFont().lfUnderline, 1);
-  EXPECT_EQ(dialog.emailLink().logFont().lfHeight, -12) << "the template's 9 point font";
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(dialog.emailLink().logFont().lfHeight, -MulDiv(9, dpi, 72)) << "the template's 9 point font";
 
   // Of all the statics only the link takes the mouse.
   int takesMouse = 0;
@@ -205,16 +209,20 @@ TEST(AboutDialog, LinkIsBlueUnderlinedWithTheHandAndOpensAMailMessage) {
   RECT area;
   GetClientRect(link, &area);
   HDC dc = GetDC(link);
-  int blue = 0, face = 0;
+  int blue = 0, face = 0, right = -1, bottom = -1, underline = 0;
   for (int y = 0; y < area.bottom; ++y)
     for (int x = 0; x < area.right; ++x) {
       const COLORREF c = GetPixel(dc, x, y);
-      blue += c == RGB(0, 0, 255);
+      if (c == RGB(0, 0, 255)) ++blue, right = std::max(right, x), bottom = std::max(bottom, y);
       face += c == GetSysColor(COLOR_BTNFACE);
     }
+  for (int x = 0; x <= right; ++x) underline += GetPixel(dc, x, bottom) == RGB(0, 0, 255);
   ReleaseDC(link, dc);
   EXPECT_GT(blue, 20);
   EXPECT_GT(face, area.right * area.bottom / 2);
+  // At any dpi the address fits the width of the label that takes its clicks, underlined all along.
+  EXPECT_LT(right, area.right - 1);
+  EXPECT_GT(underline, right * 9 / 10);
 
   char dir[MAX_PATH];
   GetTempPathA(MAX_PATH, dir);
