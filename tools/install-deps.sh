@@ -123,10 +123,9 @@ if [ "$(wine_route_choice)" = qemu ] &&
   backports=$release-backports
   if ! grep -rqs "$backports" "$apt_dir/sources.list" "$apt_dir/sources.list.d"; then
     read -r mirror keyring <<<"$(apt_mirror "$release")" || true
-    if [ -z "$mirror" ]; then
-      mirror=http://deb.debian.org/debian
-      echo "No apt source in $apt_dir serves $release; taking $backports from $mirror"
-    fi
+    # A mirror of our own choosing could be one the machine may not reach: the user's sources decide.
+    [ -n "$mirror" ] || { echo "No apt source in $apt_dir serves $release, so $backports has no mirror;" \
+      "add one for $release and run this again"; exit 1; }
     printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' "$mirror" "$backports" \
       "${keyring:-/usr/share/keyrings/debian-archive-keyring.gpg}" >"$apt_dir/sources.list.d/$backports.sources"
   fi

@@ -78,7 +78,8 @@ keyring=/usr/share/keyrings/debian-archive-keyring.gpg
 check "the mirror, with Debian's key" [ "$entry" = "URIs: http://mirror.example/debian Signed-By: $keyring " ]
 echo "-- none names $main"
 backports_from none
-check "Debian's own" [ "$entry" = "URIs: http://deb.debian.org/debian Signed-By: $keyring " ]
+check "it stops" [ "$code" != 0 ]
+check "with no mirror of its own" [ -z "$entry" ]
 check "saying so" grep -q "No apt source .* serves $main" "$work/out"
 
 [ "$failures" = 0 ] || { echo "$failures checks failed"; exit 1; }
