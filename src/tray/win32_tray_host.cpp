@@ -26,9 +26,7 @@ TrayHostDialog::TrayHostDialog(const Seams& seams)
       trayIcon_(seams_, log_),
       checks_(seams_, log_),
       normalIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL))),
-      smallIcon_(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_STATUS_NORMAL),
-                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0))) {}
+      smallIcon_(LoadIconSized(IDI_STATUS_NORMAL, GetSystemMetrics(SM_CXSMICON))) {}
 
 TrayHostDialog::~TrayHostDialog() {
   // The window goes before the members it may still call, and before its icon.

@@ -11,13 +11,9 @@
 
 namespace zemvar {
 
-namespace {
-
 HICON LoadIconSized(int id, int size) {
   return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
 }
-
-}  // namespace
 
 BOOL WINAPI AllowMessageFromFewerRights(HWND window, UINT message) {
   using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);

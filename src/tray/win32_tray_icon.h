@@ -11,6 +11,9 @@
 
 namespace zemvar {
 
+// An icon of our resources at that size, the caller's to destroy.
+HICON LoadIconSized(int id, int size);
+
 class TrayIcon {
  public:
   TrayIcon(const HostSeams& seams, EventLog& log);
