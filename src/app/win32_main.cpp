@@ -38,11 +38,11 @@ std::string ModulePath() {
   return zemvar::Utf8FromWide(path, length);
 }
 
-int RunRealCheck(void*, zemvar::HungDialerWatch& watch, std::vector<std::string>* notes) {
+int RunRealCheck(void*, zemvar::DialerWatches& watches, std::vector<std::string>* notes) {
   zemvar::Win32CheckEnvironment environment;
   zemvar::CheckEnvironment e = environment.Get();
   e.notes = notes;
-  e.hungWatch = &watch;
+  e.watches = &watches;
   return zemvar::RunConnectionCheck(e);
 }
 

@@ -70,23 +70,38 @@ void WaitForDeviceDetection(CheckEnvironment& env) {
   }
 }
 
-// Ends the process that owns the hung main window; the next check starts the dialer afresh.
-void EndHungDialer(CheckEnvironment& env, WindowId main) {
-  const std::string checks = std::to_string(env.hungWatch->hungChecks()) + " hung checks";
-  env.hungWatch->Ended(env.pauses.NowMs());
+// Ends the process that owns the dialer's main window; the next check starts the dialer afresh. `what` and
+// `after` say which dialer and why, for the log.
+void EndDialer(CheckEnvironment& env, WindowId main, const std::string& what, const std::string& after) {
   const std::uint32_t process = env.desktop.ProcessOf(main);
   if (!process) {
-    Note(env, "hung dialer not ended after " + checks + ": its window has gone");
+    Note(env, what + " not ended after " + after + ": its window has gone");
     return;
   }
-  const std::string which = "hung dialer (process " + std::to_string(process) + ")";
+  const std::string which = what + " (process " + std::to_string(process) + ")";
   const std::uint32_t error = env.launcher.End(process, main);
   if (!error) {
-    Note(env, which + " ended after " + checks);
+    Note(env, which + " ended after " + after);
     return;
   }
   const std::string why = error == kErrorInvalidWindow ? "its window has gone" : "error " + std::to_string(error);
-  Note(env, which + " not ended after " + checks + ": " + why);
+  Note(env, which + " not ended after " + after + ": " + why);
+}
+
+// After a check that found all well: does the link carry traffic?
+ConnectionStatus ProbeLink(CheckEnvironment& env) {
+  // Windows is closing programs: a try could only end in a result nobody shows, or in ending the dialer.
+  if (launchesHeld) return StatusHeld;
+  OfflineWatch& watch = env.watches->offline;
+  const std::uint32_t error = env.probe->Try(watch.target());
+  if (launchesHeld) return StatusHeld;
+  const std::uint64_t now = env.pauses.NowMs();
+  if (watch.Observe(error, now, env.notes)) {
+    const std::string after = std::to_string(watch.failures()) + " failed probes";
+    watch.Ended(now);
+    EndDialer(env, dialerMainWindow, "offline dialer", after);
+  }
+  return watch.offline() ? StatusOffline : StatusOk;
 }
 
 ConnectionStatus CheckOnce(CheckEnvironment& env) {
@@ -144,7 +159,14 @@ ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
   if (status == StatusRefused) Note(env, "the dialer refused a posted message: error 5, access denied");
   const bool hung = hungAtStart && env.desktop.IsHung(main);
   if (hung) status = StatusHung;
-  if (env.hungWatch && env.hungWatch->Observe(hung, env.pauses.NowMs())) EndHungDialer(env, main);
+  if (!env.watches) return status;
+  HungDialerWatch& hungWatch = env.watches->hung;
+  if (hungWatch.Observe(hung, env.pauses.NowMs())) {
+    const std::string after = std::to_string(hungWatch.hungChecks()) + " hung checks";
+    hungWatch.Ended(env.pauses.NowMs());
+    EndDialer(env, main, "hung dialer", after);
+  }
+  if (status == StatusOk && env.probe && env.watches->offline.target().On()) return ProbeLink(env);
   return status;
 }
 

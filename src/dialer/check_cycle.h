@@ -9,6 +9,7 @@
 #include "dialer/desktop.h"
 #include "dialer/dialer_locator.h"
 #include "dialer/hung_dialer.h"
+#include "dialer/link_probe.h"
 
 namespace zemvar {
 
@@ -17,6 +18,14 @@ class Network {
  public:
   virtual ~Network() = default;
   virtual bool IsAlive() = 0;
+};
+
+// What checks keep from one to the next, on the check's thread. Both watches end the dialer, within one
+// spacing.
+struct DialerWatches {
+  EndSpacing ends;
+  HungDialerWatch hung{ends};
+  OfflineWatch offline{ends};
 };
 
 // Everything a check touches outside itself.
@@ -29,8 +38,10 @@ struct CheckEnvironment {
   // What the log should tell besides the status, for the user-interface thread to write: the check's
   // thread never touches the file. None: nothing is kept.
   std::vector<std::string>* notes = nullptr;
-  // Counts hung checks across checks and says when to end the dialer. None: a hung dialer is never ended.
-  HungDialerWatch* hungWatch = nullptr;
+  // Count hung checks and failed probes across checks, and say when to end the dialer. None: no dialer is
+  // ever ended, and no probe tried.
+  DialerWatches* watches = nullptr;
+  LinkProbe* probe = nullptr;
 };
 
 // Set while the session ends: Windows is closing programs, so no check may start one.

@@ -15,6 +15,8 @@ enum ConnectionStatus : int {
   StatusRefused = 7,
   // The dialer's main window took no message at the check's start nor at its end.
   StatusHung = 8,
+  // All else was well, but the link carried nothing: three probes in a row failed, none connected since.
+  StatusOffline = 9,
   // Not a status: keep it after the last one, so that it counts them.
   StatusCount,
   // Not a result to show: the session is ending, and the check stopped short of starting the dialer.

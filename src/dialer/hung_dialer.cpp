@@ -9,25 +9,18 @@ int RestartHungChecks(int stored) {
   return stored < 2 ? 2 : stored;
 }
 
-HungDialerWatch::HungDialerWatch(int restartAfter) : restartAfter_(restartAfter) {}
-
-void HungDialerWatch::SetRestartAfter(int restartAfter) { restartAfter_ = restartAfter; }
-
 bool HungDialerWatch::Observe(bool hung, std::uint64_t nowMs) {
   if (!hung) {
     hungChecks_ = 0;
     return false;
   }
   if (hungChecks_ < INT_MAX) ++hungChecks_;
-  return restartAfter_ > 0 && hungChecks_ >= restartAfter_ && (!tried_ || nowMs - lastTryMs_ >= kRestartSpacingMs);
+  return restartAfter_ > 0 && hungChecks_ >= restartAfter_ && ends_.Allows(nowMs);
 }
 
 void HungDialerWatch::Ended(std::uint64_t nowMs) {
   hungChecks_ = 0;
-  tried_ = true;
-  lastTryMs_ = nowMs;
+  ends_.Ended(nowMs);
 }
-
-int HungDialerWatch::hungChecks() const { return hungChecks_; }
 
 }  // namespace zemvar

@@ -181,20 +181,23 @@ std::uint32_t Win32Launcher::End(std::uint32_t processId, WindowId window) {
   return error;
 }
 
+HMODULE LoadSystemLibrary(const char* name) {
+  // The folder crosses the rule as GBK and back.
+  wchar_t folder[kMaxPathBuffer];
+  const UINT length = ::GetSystemDirectoryW(folder, kMaxPathBuffer);
+  std::string path;
+  if (length == 0 || length >= kMaxPathBuffer ||
+      !SystemDllPath(GbkFromWide(folder, length, kMaxPathBuffer), name, &path)) {
+    return nullptr;
+  }
+  return ::LoadLibraryW(WideFromGbk(path).data());
+}
+
 bool Win32Network::IsAlive() {
   using IsNetworkAliveFn = BOOL(WINAPI*)(LPDWORD);
   // Loaded once and kept: the library stays for the life of the process.
   static const IsNetworkAliveFn isNetworkAlive = [] {
-    // By its full path in the system folder (the 32-bit one under WoW64): never a sensapi.dll that lies
-    // beside the tool. The folder crosses the rule as GBK and back.
-    wchar_t folder[kMaxPathBuffer];
-    const UINT length = ::GetSystemDirectoryW(folder, kMaxPathBuffer);
-    std::string path;
-    if (length == 0 || length >= kMaxPathBuffer ||
-        !SystemDllPath(GbkFromWide(folder, length, kMaxPathBuffer), "sensapi.dll", &path)) {
-      return IsNetworkAliveFn();
-    }
-    HMODULE sensapi = ::LoadLibraryW(WideFromGbk(path).data());
+    HMODULE sensapi = LoadSystemLibrary("sensapi.dll");
     FARPROC proc = sensapi ? ::GetProcAddress(sensapi, "IsNetworkAlive") : nullptr;
     return reinterpret_cast<IsNetworkAliveFn>(reinterpret_cast<void (*)()>(proc));
   }();

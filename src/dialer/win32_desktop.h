@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "dialer/check_cycle.h"
+#include "dialer/win32_link_probe.h"
 
 namespace zemvar {
 
@@ -51,6 +52,10 @@ class Win32Launcher : public Launcher {
   std::uint32_t End(std::uint32_t processId, WindowId window) override;
 };
 
+// A system DLL by its full path in the system folder (the 32-bit one under WoW64): never one of that name
+// that lies beside the tool. Null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name);
+
 // IsNetworkAlive from sensapi.dll, loaded at run time. When the DLL or the function is missing the
 // network counts as down: a dialer that this check has just started is offline, so pressing its
 // connect control is the right thing to do.
@@ -66,7 +71,12 @@ struct Win32CheckEnvironment {
   Win32Network network;
   Win32InstallRegistry registry;
   Win32Launcher launcher;
-  CheckEnvironment Get() { return {desktop, pauses, network, registry, launcher}; }
+  Win32LinkProbe probe;
+  CheckEnvironment Get() {
+    CheckEnvironment environment{desktop, pauses, network, registry, launcher};
+    environment.probe = &probe;
+    return environment;
+  }
 };
 
 }  // namespace zemvar

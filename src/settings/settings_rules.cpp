@@ -13,6 +13,8 @@ constexpr char kAutoRunKey[] = "AutoRun";
 constexpr char kSecondsKey[] = "Seconds";
 constexpr char kLogKey[] = "Log";
 constexpr char kRestartHungKey[] = "RestartHung";
+constexpr char kProbeKey[] = "Probe";
+constexpr char kRestartOfflineKey[] = "RestartOffline";
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -67,6 +69,10 @@ Settings LoadSettings(ProfileFile& profile, const std::string& modulePath) {
   if (profile.Read(path, kSection, kLogKey, &value)) settings.log = ParseDecimal(value.c_str()) > 0 ? 1 : 0;
   if (profile.Read(path, kSection, kRestartHungKey, &value)) {
     settings.restartHung = RestartHungChecks(ParseDecimal(value.c_str()));
+  }
+  if (profile.Read(path, kSection, kProbeKey, &value)) settings.probe = ParseProbeTarget(value);
+  if (profile.Read(path, kSection, kRestartOfflineKey, &value)) {
+    settings.restartOffline = RestartOfflineTries(ParseDecimal(value.c_str()));
   }
   return settings;
 }

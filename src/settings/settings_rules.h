@@ -1,5 +1,5 @@
-// The four settings (AutoRun, Seconds, Log, RestartHung), where they are kept, and the rules for reading,
-// normalising and storing them.
+// The settings (AutoRun, Seconds, Log, RestartHung, Probe, RestartOffline), where they are kept, and the rules
+// for reading, normalising and storing them.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialer/desktop.h"
+#include "dialer/link_probe.h"
 #include "platform/module_path.h"
 
 namespace zemvar {
@@ -77,9 +78,13 @@ struct Settings {
   // Hung checks in a row before the dialer is ended, as RestartHungChecks makes the stored number; 0: never.
   // Also set by hand only.
   int restartHung = 0;
+  // By hand too: where the link's probe connects (off by default), and after how many failed probes in a row
+  // the dialer is ended, as RestartOfflineTries makes the stored number; 0: never.
+  ProbeTarget probe;
+  int restartOffline = 0;
 };
 
-// Reads the settings; missing file or keys give off, 30, no log and no end of a hung dialer. A stored
+// Reads the settings; missing file or keys give off, 30, no log, no end of a hung dialer and no probe. A stored
 // "Seconds" is taken unchanged.
 Settings LoadSettings(ProfileFile& profile, const std::string& modulePath);
 

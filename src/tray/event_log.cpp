@@ -16,6 +16,8 @@ bool LogPathFor(const std::string& modulePath, std::string* path) {
 std::string StartEvent(const Settings& settings) {
   std::string event = "start " + DescribeSettings(settings);
   if (settings.restartHung) event += " RestartHung=" + std::to_string(settings.restartHung);
+  if (settings.probe.On()) event += " Probe=" + settings.probe.Text();
+  if (settings.restartOffline) event += " RestartOffline=" + std::to_string(settings.restartOffline);
   return event;
 }
 

@@ -20,6 +20,7 @@ constexpr const char* kStatusTexts[] = {
     "未找到“G3随e行”自动连接按钮",
     "“G3随e行”拒绝操作，请以管理员身份运行本程序",
     "“G3随e行”没有响应",
+    "“G3随e行”已连接但无法上网",
 };
 static_assert(std::size(kStatusTexts) == kStatusCount, "every status has its text");
 
@@ -41,11 +42,11 @@ std::uint32_t TimerIntervalMs(int seconds) {
   return static_cast<std::uint32_t>(seconds) * 1000u;
 }
 
-bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, HungDialerWatch& watch,
+bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, DialerWatches& watches,
                      ReportFunction report, void* reportContext) {
   if (!gate.TryEnter()) return false;
   std::vector<std::string> notes;
-  const int status = check(checkContext, watch, &notes);
+  const int status = check(checkContext, watches, &notes);
   report(status, &notes, reportContext);
   gate.Leave();
   return true;

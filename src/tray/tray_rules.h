@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dialer/connection_status.h"
-#include "dialer/hung_dialer.h"
+#include "dialer/check_cycle.h"
 
 namespace zemvar {
 
@@ -48,10 +48,10 @@ extern CheckGate checkBusy;
 
 // One worker's run: nothing when a check is already running, otherwise the check and then its status
 // reported with its notes for the log, before the gate opens again. Returns whether a check ran.
-// The watch carries the hung-dialer count from one check to the next.
-using CheckFunction = int (*)(void* context, HungDialerWatch& watch, std::vector<std::string>* notes);
+// The watches carry their counts from one check to the next.
+using CheckFunction = int (*)(void* context, DialerWatches& watches, std::vector<std::string>* notes);
 using ReportFunction = void (*)(int status, std::vector<std::string>* notes, void* context);
-bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, HungDialerWatch& watch,
+bool RunGuardedCheck(CheckGate& gate, CheckFunction check, void* checkContext, DialerWatches& watches,
                      ReportFunction report, void* reportContext);
 
 // While the shell refuses our icon (at logon the taskbar may not be ready), it is asked again every 2 s

@@ -1,14 +1,13 @@
 #include "tray/win32_check_runner.h"
 
 #include "dialer/check_cycle.h"
-#include "dialer/hung_dialer.h"
 #include "tray/tray_rules.h"
 
 namespace zemvar {
 namespace {
 
 // Lives as long as the process: a worker may still run after the host has gone.
-HungDialerWatch hungWatch;
+DialerWatches watches;
 
 // A worker knows only the host's window: it never holds the host, so a late worker cannot touch it, and a
 // post to a window that has gone is lost harmlessly.
@@ -29,19 +28,20 @@ void PostStatus(int status, std::vector<std::string>* notes, void* host) {
 DWORD WINAPI CheckWorker(void* parameter) {
   const WorkerOrder order = *static_cast<WorkerOrder*>(parameter);
   delete static_cast<WorkerOrder*>(parameter);
-  return RunGuardedCheck(checkBusy, order.check, order.checkContext, hungWatch, PostStatus, order.host) ? 1 : 0;
+  return RunGuardedCheck(checkBusy, order.check, order.checkContext, watches, PostStatus, order.host) ? 1 : 0;
 }
 
 }  // namespace
 
 CheckRunner::CheckRunner(const HostSeams& seams, EventLog& log) : seams_(seams), log_(log) {}
 
-void CheckRunner::Start(HWND host, int seconds, int restartHung) {
+void CheckRunner::Start(HWND host, const Settings& settings) {
   host_ = host;
-  // Before the first worker: from then on only the workers, one at a time, touch the watch.
-  hungWatch.SetRestartAfter(restartHung);
+  // Before the first worker: from then on only the workers, one at a time, touch the watches.
+  watches.hung.SetRestartAfter(settings.restartHung);
+  watches.offline.Configure(settings.probe, settings.restartOffline);
   StartCheck();
-  StartTimer(seconds);
+  StartTimer(settings.seconds);
 }
 
 void CheckRunner::SetInterval(int seconds) {

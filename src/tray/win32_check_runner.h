@@ -26,8 +26,8 @@ class CheckRunner {
   CheckRunner(const CheckRunner&) = delete;
   CheckRunner& operator=(const CheckRunner&) = delete;
 
-  // One check at once, then one at every tick; restartHung as config.ini says it.
-  void Start(HWND host, int seconds, int restartHung);
+  // One check at once, then one at every tick; the watches as config.ini sets them.
+  void Start(HWND host, const Settings& settings);
   // The timer starts again with the new interval.
   void SetInterval(int seconds);
   // The check timer's tick and the resume timer's; false for any other timer.

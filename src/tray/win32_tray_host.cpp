@@ -48,7 +48,7 @@ BOOL TrayHostDialog::OnInitDialog() {
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(normalIcon_));
   SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : normalIcon_));
-  checks_.Start(hwnd(), settings_.seconds, settings_.restartHung);
+  checks_.Start(hwnd(), settings_);
   return TRUE;
 }
 

@@ -347,8 +347,9 @@ TEST_F(ConnectionCheck, ADialerHungThroughTheWholeCheckGives8AndAMomentsPauseDoe
 TEST_F(ConnectionCheck, AHungDialerIsEndedAfterTheGivenChecksAndAFailedEndIsToldOnly) {
   std::vector<std::string> notes;
   env.notes = &notes;
-  HungDialerWatch watch(2);
-  env.hungWatch = &watch;
+  DialerWatches watches;
+  watches.hung.SetRestartAfter(2);
+  env.watches = &watches;
   launcher.desktop = &desktop;
   AddPanel();
   AddMain();

@@ -10,8 +10,8 @@ namespace {
 
 // A check a minute from tick 0, 'h' for a hung one; each end is tried at once, worked or not. Gives the ends.
 std::vector<int> EndsAt(int restartAfter, const std::string& checks) {
-  HungDialerWatch watch;
-  watch.SetRestartAfter(restartAfter);
+  EndSpacing spacing;
+  HungDialerWatch watch(spacing, restartAfter);
   std::vector<int> ends;
   for (int i = 0; i < static_cast<int>(checks.size()); ++i) {
     if (!watch.Observe(checks[i] == 'h', i * 60000ull)) continue;

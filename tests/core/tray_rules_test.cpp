@@ -21,6 +21,7 @@ TEST(TrayStatus, TextsAndIconsByStatus) {
   EXPECT_STREQ("未找到“G3随e行”自动连接按钮", StatusText(6));
   EXPECT_STREQ("“G3随e行”拒绝操作，请以管理员身份运行本程序", StatusText(7));
   EXPECT_STREQ("“G3随e行”没有响应", StatusText(8));
+  EXPECT_STREQ("“G3随e行”已连接但无法上网", StatusText(9));
   // The GBK bytes the "A" functions and the shell see.
   EXPECT_EQ(0, std::memcmp(StatusText(4), "\xc7\xeb\xb2\xe5\xc8\xeb" "3G", 8));
   for (int s = 0; s < kStatusCount; ++s) {
@@ -30,7 +31,7 @@ TEST(TrayStatus, TextsAndIconsByStatus) {
 }
 
 TEST(TrayStatus, OutOfRangeShowsAsAllWell) {
-  for (int s : {-1, 9, 100, -2147483647 - 1, 2147483647}) {
+  for (int s : {-1, 10, 100, -2147483647 - 1, 2147483647}) {
     EXPECT_EQ(0, ShownStatus(s));
     EXPECT_STREQ(StatusText(0), StatusText(s));
     EXPECT_FALSE(StatusShowsAlert(s));
@@ -75,7 +76,7 @@ struct Overlap {
   std::atomic<int> reportsInGate{0};
 };
 
-int SlowCheck(void* context, HungDialerWatch&, std::vector<std::string>*) {
+int SlowCheck(void* context, DialerWatches&, std::vector<std::string>*) {
   auto* o = static_cast<Overlap*>(context);
   const int now = ++o->running;
   int most = o->most.load();
@@ -96,7 +97,7 @@ TEST(CheckGate, ChecksNeverOverlap) {
   CheckGate gate;
   Overlap o;
   o.gate = &gate;
-  HungDialerWatch watch;
+  DialerWatches watch;
   std::atomic<int> ran{0};
   std::vector<std::thread> workers;
   for (int i = 0; i < 16; ++i) {
@@ -115,7 +116,7 @@ TEST(CheckGate, ChecksNeverOverlap) {
 // A tick that arrives while a long check runs is skipped, and the running check still reports its status.
 TEST(CheckGate, ASkippedTickLosesNoStatus) {
   CheckGate gate;
-  HungDialerWatch watch;
+  DialerWatches watch;
   std::atomic<bool> release{false}, started{false};
   struct Context {
     std::atomic<bool>* release;
@@ -133,7 +134,7 @@ TEST(CheckGate, ASkippedTickLosesNoStatus) {
   std::thread longCheck([&] {
     RunGuardedCheck(
         gate,
-        [](void* c, HungDialerWatch&, std::vector<std::string>* checkNotes) {
+        [](void* c, DialerWatches&, std::vector<std::string>* checkNotes) {
           auto* ctx = static_cast<Context*>(c);
           *ctx->started = true;
           while (!*ctx->release) std::this_thread::yield();
@@ -143,7 +144,7 @@ TEST(CheckGate, ASkippedTickLosesNoStatus) {
         &context, watch, report, &reported);
   });
   while (!started) std::this_thread::yield();
-  EXPECT_FALSE(RunGuardedCheck(gate, [](void*, HungDialerWatch&, std::vector<std::string>*) { return 0; }, nullptr, watch, report, &reported));
+  EXPECT_FALSE(RunGuardedCheck(gate, [](void*, DialerWatches&, std::vector<std::string>*) { return 0; }, nullptr, watch, report, &reported));
   release = true;
   longCheck.join();
   ASSERT_EQ(std::vector<int>{4}, reported);
@@ -151,7 +152,7 @@ TEST(CheckGate, ASkippedTickLosesNoStatus) {
   EXPECT_TRUE(shown.Accept(reported.back()));
   EXPECT_EQ(4, shown.Get());
   // The gate is open again for the next tick.
-  EXPECT_TRUE(RunGuardedCheck(gate, [](void*, HungDialerWatch&, std::vector<std::string>*) { return 0; }, nullptr, watch, report, &reported));
+  EXPECT_TRUE(RunGuardedCheck(gate, [](void*, DialerWatches&, std::vector<std::string>*) { return 0; }, nullptr, watch, report, &reported));
 }
 
 }  // namespace

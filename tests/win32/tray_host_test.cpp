@@ -265,7 +265,7 @@ std::atomic<int> checksRun{0};
 
 std::atomic<std::intptr_t> lastCheckContext{0};
 
-int ScriptedCheck(void* context, HungDialerWatch&, std::vector<std::string>* notes) {
+int ScriptedCheck(void* context, DialerWatches&, std::vector<std::string>* notes) {
   if (nextStatus == 2) notes->push_back("dialer not started: WinExec 2 for \"C:\\G3.exe\"");
   lastCheckContext = reinterpret_cast<std::intptr_t>(context);
   ++checksRun;
