@@ -396,6 +396,86 @@ TEST_F(ConnectionCheck, AHungDialerIsEndedAfterTheGivenChecksAndAFailedEndIsTold
   EXPECT_EQ("hung dialer (process 4242) not ended after 2 hung checks: its window has gone", notes.back());
 }
 
+// The probe's results in turn, 0 for a connection.
+struct ScriptedProbe : LinkProbe {
+  std::uint32_t Try(const ProbeTarget&) override {
+    if (during) during();
+    return results.at(tries++);
+  }
+  std::vector<std::uint32_t> results;
+  std::size_t tries = 0;
+  std::function<void()> during;
+};
+
+class ProbedCheck : public ConnectionCheck {
+ protected:
+  void SetUp() override {
+    ConnectionCheck::SetUp();
+    env.notes = &notes;
+    env.watches = &watches;
+    env.probe = &probe;
+    launcher.desktop = &desktop;
+    AddPanel();
+    desktop.Get(AddMain()).process = 777;
+  }
+  std::string Statuses(std::size_t checks) {
+    std::string shown;
+    while (checks--) shown += std::to_string(RunConnectionCheck(env));
+    return shown;
+  }
+  std::vector<std::string> notes;
+  DialerWatches watches;
+  ScriptedProbe probe;
+};
+
+// Three failed tries in a row show the link offline until one connects; fewer change nothing. The log
+// hears a run of like failures once. No try follows another status, nor one while the session ends.
+TEST_F(ProbedCheck, ThreeFailuresInARowShowTheLinkOfflineUntilATryConnects) {
+  watches.offline.Configure(ParseProbeTarget("example.com:80"), 0);
+  probe.results = {10061, 10061, 0, 10060, 10061, 10061, 10061, 0, 10061};
+  EXPECT_EQ("00000990", Statuses(8));
+  EXPECT_EQ((std::vector<std::string>{"probe example.com:80 failed: error 10061",
+                                      "probe example.com:80 connected again after 2 failed tries",
+                                      "probe example.com:80 failed: error 10060",
+                                      "probe example.com:80 failed: error 10061",
+                                      "probe example.com:80 connected again after 4 failed tries"}),
+            notes);
+
+  desktop.Get(main).hung = true;
+  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  desktop.Get(main).hung = false;
+  launchesHeld = true;
+  EXPECT_EQ(StatusHeld, RunConnectionCheck(env));
+  launchesHeld = false;
+  EXPECT_EQ(8u, probe.tries);
+  probe.during = [] { launchesHeld = true; };
+  EXPECT_EQ(StatusHeld, RunConnectionCheck(env)) << "the session began to end during the try";
+  launchesHeld = false;
+  EXPECT_EQ(0, watches.offline.failures());
+}
+
+// RestartOffline ends the dialer after that many failures, then counts again; the ends of a hung dialer
+// and of an offline one keep one ten-minute spacing.
+TEST_F(ProbedCheck, RestartOfflineEndsTheDialerWithinTheSpacingHungEndsKeep) {
+  watches.offline.Configure(ParseProbeTarget("10.0.0.1:53"), RestartOfflineTries(1));
+  watches.hung.SetRestartAfter(2);
+  probe.results.assign(20, 10060);
+  EXPECT_EQ("009", Statuses(3));
+  EXPECT_EQ(std::vector<std::uint32_t>{777}, launcher.ended);
+  EXPECT_EQ("offline dialer (process 777) ended after 3 failed probes", notes.back());
+  for (int minute = 1; minute < 10; ++minute) {
+    pauses.total += 60000;
+    EXPECT_EQ("9", Statuses(1));
+  }
+  EXPECT_EQ(1u, launcher.ended.size());
+  pauses.total += 60000;
+  EXPECT_EQ("9", Statuses(1));
+  EXPECT_EQ(2u, launcher.ended.size()) << "past the spacing, the failures seen meanwhile end it at once";
+  desktop.Get(main).hung = true;
+  EXPECT_EQ("88", Statuses(2));
+  EXPECT_EQ(2u, launcher.ended.size()) << "a hung end keeps the offline end's spacing";
+}
+
 // Once the session ends no check starts the dialer, and the check has nothing to show.
 TEST_F(ConnectionCheck, WhileTheSessionEndsNoDialerIsStarted) {
   launchesHeld = true;

@@ -64,6 +64,8 @@ TEST(EventLog, LinesAreTheLocalTimeAndTheEventInTheTooltipsCodePage) {
   settings.autoRun = 1;
   settings.seconds = 45;
   settings.restartHung = 2;
+  settings.probe = ParseProbeTarget("127.0.0.1:80");
+  settings.restartOffline = 3;
   log.Write(StartEvent(settings));
   log.Write(SettingsEvent(settings));
   log.Write(SettingsEvent(settings, SaveErrors{5, 0}));
@@ -72,7 +74,7 @@ TEST(EventLog, LinesAreTheLocalTimeAndTheEventInTheTooltipsCodePage) {
   EXPECT_EQ(kUtf8Mark + std::string("2026-03-07 09:05:02 start AutoRun=0 Seconds=30\r\n"
             "2026-03-07 09:05:02 status 1 未安装“G3随e行”\r\n"
             "2026-03-07 09:05:02 status 0 G3随e行 Tessaline\r\n"
-            "2026-03-07 09:05:02 start AutoRun=1 Seconds=45 RestartHung=2\r\n"
+            "2026-03-07 09:05:02 start AutoRun=1 Seconds=45 RestartHung=2 Probe=127.0.0.1:80 RestartOffline=3\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 5\r\n"
             "2026-03-07 09:05:02 settings AutoRun=1 Seconds=45 in use but not saved: config.ini error 32, Run value "

@@ -157,6 +157,25 @@ TEST(LoadSettings, TakesTheStoredValues) {
     profile.values[std::string(kIni) + "|Setup|RestartHung"] = stored;
     EXPECT_EQ(expected, LoadSettings(profile, kExe).restartHung) << stored;
   }
+  for (auto [stored, expected] : std::vector<std::pair<const char*, int>>{{"1", 3}, {"4", 4}, {"0", 0}, {"x", 0}}) {
+    profile.values[std::string(kIni) + "|Setup|RestartOffline"] = stored;
+    EXPECT_EQ(expected, LoadSettings(profile, kExe).restartOffline) << stored;
+  }
+  // The probe is on only for HOST:PORT; an IPv6 address is off, XP having none by default.
+  for (const std::string& stored : {std::string("www.example.cn:80"), std::string("10.0.0.1:65535"),
+                                    std::string(253, 'a') + ":1", std::string(), std::string("host"),
+                                    std::string("host:"), std::string(":80"), std::string("host:0"),
+                                    std::string("host:65536"), std::string("host:80x"), std::string("host:+80"),
+                                    std::string("[::1]:80"), std::string("::1:80"), std::string(254, 'a') + ":1",
+                                    std::string(300, 'a') + ":1"}) {
+    profile.values[std::string(kIni) + "|Setup|Probe"] = stored;
+    const ProbeTarget probe = LoadSettings(profile, kExe).probe;
+    const bool good = stored[0] == 'w' || stored[0] == '1' || stored.size() == 255;
+    EXPECT_EQ(good ? stored : "", probe.On() ? probe.Text() : "") << stored;
+  }
+  std::uint8_t address[4];
+  EXPECT_TRUE(Ipv4Address("127.0.0.1", address) && address[0] == 127 && address[3] == 1);
+  for (const char* name : {"127.0.0", "127.0.0.1.", "256.0.0.1", "1.2.3.x", "localhost"}) EXPECT_FALSE(Ipv4Address(name, address)) << name;
   // A path that does not fit reads nothing, rather than another file.
   EXPECT_EQ(30, LoadSettings(profile, "C:\\" + std::string(260, 'x') + "\\Zemvar.exe").seconds);
 }
