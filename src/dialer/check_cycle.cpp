@@ -70,22 +70,21 @@ void WaitForDeviceDetection(CheckEnvironment& env) {
   }
 }
 
-// Ends the process that owns the dialer's main window; the next check starts the dialer afresh. `what` and
-// `after` say which dialer and why, for the log.
-void EndDialer(CheckEnvironment& env, WindowId main, const std::string& what, const std::string& after) {
+// Ends the process that owns the dialer's main window; the next check starts the dialer afresh. The log
+// hears which dialer and after how many of what.
+void EndDialer(CheckEnvironment& env, WindowId main, const char* what, int count, const char* of) {
+  char which[48], why[32], note[128];
   const std::uint32_t process = env.desktop.ProcessOf(main);
-  if (!process) {
-    Note(env, what + " not ended after " + after + ": its window has gone");
-    return;
-  }
-  const std::string which = what + " (process " + std::to_string(process) + ")";
-  const std::uint32_t error = env.launcher.End(process, main);
+  std::snprintf(which, sizeof which, process ? "%s (process %u)" : "%s", what, static_cast<unsigned>(process));
+  const std::uint32_t error = process ? env.launcher.End(process, main) : kErrorInvalidWindow;
   if (!error) {
-    Note(env, which + " ended after " + after);
-    return;
+    std::snprintf(note, sizeof note, "%s ended after %d %s", which, count, of);
+  } else {
+    std::snprintf(why, sizeof why, error == kErrorInvalidWindow ? "its window has gone" : "error %u",
+                  static_cast<unsigned>(error));
+    std::snprintf(note, sizeof note, "%s not ended after %d %s: %s", which, count, of, why);
   }
-  const std::string why = error == kErrorInvalidWindow ? "its window has gone" : "error " + std::to_string(error);
-  Note(env, which + " not ended after " + after + ": " + why);
+  Note(env, note);
 }
 
 // After a check that found all well: does the link carry traffic?
@@ -97,9 +96,9 @@ ConnectionStatus ProbeLink(CheckEnvironment& env) {
   if (launchesHeld) return StatusHeld;
   const std::uint64_t now = env.pauses.NowMs();
   if (watch.Observe(error, now, env.notes)) {
-    const std::string after = std::to_string(watch.failures()) + " failed probes";
+    const int failures = watch.failures();
     watch.Ended(now);
-    EndDialer(env, dialerMainWindow, "offline dialer", after);
+    EndDialer(env, dialerMainWindow, "offline dialer", failures, "failed probes");
   }
   return watch.offline() ? StatusOffline : StatusOk;
 }
@@ -162,9 +161,9 @@ ConnectionStatus RunConnectionCheck(CheckEnvironment& env) {
   if (!env.watches) return status;
   HungDialerWatch& hungWatch = env.watches->hung;
   if (hungWatch.Observe(hung, env.pauses.NowMs())) {
-    const std::string after = std::to_string(hungWatch.hungChecks()) + " hung checks";
+    const int checks = hungWatch.hungChecks();
     hungWatch.Ended(env.pauses.NowMs());
-    EndDialer(env, main, "hung dialer", after);
+    EndDialer(env, main, "hung dialer", checks, "hung checks");
   }
   if (status == StatusOk && env.probe && env.watches->offline.target().On()) return ProbeLink(env);
   return status;

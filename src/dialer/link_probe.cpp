@@ -1,6 +1,7 @@
 #include "dialer/link_probe.h"
 
 #include <climits>
+#include <cstdio>
 
 namespace zemvar {
 namespace {
@@ -26,14 +27,30 @@ bool ParseNumber(const std::string& text, std::size_t most, int low, int high, i
   return true;
 }
 
+// A host is at most 253 bytes: every line fits.
+constexpr std::size_t kNoteBuffer = 384;
+
 std::string Failure(const ProbeTarget& target, std::uint32_t error) {
-  std::string why = "error " + std::to_string(error);
-  if (error == kProbeNameNotFound) why = "name not found";
-  if (error == kProbeNameTooSlow) why = "name not found within " + std::to_string(kProbeTimeoutMs / 1000) + " s";
-  return "probe " + target.Text() + " failed: " + why;
+  char why[48];
+  if (error == kProbeNameNotFound) {
+    std::snprintf(why, sizeof why, "name not found");
+  } else if (error == kProbeNameTooSlow) {
+    std::snprintf(why, sizeof why, "name not found within %u s", static_cast<unsigned>(kProbeTimeoutMs / 1000));
+  } else {
+    std::snprintf(why, sizeof why, "error %u", static_cast<unsigned>(error));
+  }
+  char note[kNoteBuffer];
+  std::snprintf(note, sizeof note, "probe %s:%d failed: %s", target.host.c_str(), target.port, why);
+  return note;
 }
 
 }  // namespace
+
+std::string ProbeTarget::Text() const {
+  char text[kNoteBuffer];
+  std::snprintf(text, sizeof text, "%s:%d", host.c_str(), port);
+  return text;
+}
 
 ProbeTarget ParseProbeTarget(const std::string& text) {
   ProbeTarget target;
@@ -74,8 +91,10 @@ bool OfflineWatch::Observe(std::uint32_t error, std::uint64_t nowMs, std::vector
   lastError_ = error;
   if (error == 0) {
     if (failures_ > 0 && notes) {
-      notes->push_back("probe " + target_.Text() + " connected again after " + std::to_string(failures_) +
-                       " failed tries");
+      char note[kNoteBuffer];
+      std::snprintf(note, sizeof note, "probe %s:%d connected again after %d failed tries", target_.host.c_str(),
+                    target_.port, failures_);
+      notes->push_back(note);
     }
     failures_ = 0;
     offline_ = false;

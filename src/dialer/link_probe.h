@@ -15,7 +15,7 @@ struct ProbeTarget {
   std::string host;  // a name or a dotted IPv4 address
   int port = 0;      // 0: no probe
   bool On() const { return port != 0; }
-  std::string Text() const { return host + ':' + std::to_string(port); }
+  std::string Text() const;  // "host:port"
 };
 
 // What "Probe" under [Setup] means: HOST:PORT with a host of 1 to 253 letters, digits, '-' and '.', and a

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# A dialer that stops answering: the tooltip and the log say so within two intervals of the system calling
-# it hung. Without RestartHung it is left alone; with RestartHung=2 it is ended, started again, and all is
-# well again.
+# The dialer's ends. One that stops answering: the tooltip and the log say so within two intervals of the
+# system calling it hung. Without RestartHung it is left alone; with RestartHung=2 it is ended, started
+# again, and all is well again. A link that carries nothing (Probe on a loopback port that stops
+# listening): status 9, then 0 again; with RestartOffline=3 the dialer is ended and started again.
 source "$(dirname "$0")/../lib.sh"
 
 seconds=3
@@ -57,4 +58,75 @@ LC_ALL=C grep -aqxE "start AutoRun=0 Seconds=$seconds RestartHung=2\|status 8 [^
   fail "the log tells: $events"
 exit_zemvar
 log "with RestartHung=2: $events"
+
+# listen [hold]: a listener on $port that takes every connection; with hold, one whose queue is full, so
+# that a try waits until it gives up.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+listener=
+listen() {
+  python3 -c '
+import socket, sys, time
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", int(sys.argv[1])))
+s.listen(0 if len(sys.argv) > 2 else 8)
+if len(sys.argv) > 2:
+    held = socket.create_connection(("127.0.0.1", int(sys.argv[1])))
+    time.sleep(3600)
+while True:
+    s.accept()[0].close()' "$port" "$@" &
+  listener=$!
+}
+stop_listening() { [ -z "$listener" ] || kill "$listener" 2>/dev/null || true; listener=; }
+trap 'stop_listening; cleanup' EXIT
+# A try in progress: our connection to the port waits for its answer (SYN_SENT, 02, in the kernel's table).
+trying() { grep -q "0100007F:$(printf %04X "$port") 02 " /proc/net/tcp; }
+
+probe_run() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  register_simulator --detect-for 1500
+  printf '[Setup]\r\nAutoRun=0\r\nSeconds=%s\r\nLog=1\r\nProbe=127.0.0.1:%s\r\n%s' "$seconds" "$port" "$1" >"$work/config.ini"
+  rm -f "$work/Zemvar.log"
+  start_zemvar
+  wait_for 30 tray_shown || fail "the tray icon did not appear"
+  wait_for 60 journal_has connect || fail "the dialer never connected: $(tr -d '\r' <"$journal")"
+}
+
+# 3. While the port listens all stays well; stopped, status 9 within four checks; listening again, 0.
+listen
+probe_run ""
+sleep $((3 * seconds))
+! logged '(probe.*|status 9 .*)' || fail "a listening port was not good enough: $(log_events)"
+wait_for 10 icon_shows 00FF00 || fail "no normal icon while the port listens"
+stop_listening
+stopped_at=$(now_ms)
+wait_for $((4 * seconds + 4)) logged 'status 9 .*' || fail "no status 9 within four checks: $(log_events)"
+log "status 9 shown $(( $(now_ms) - stopped_at )) ms after the port stopped listening (checks every $seconds s)"
+wait_for 10 icon_shows FF0000 || fail "no alert icon for a link that carries nothing"
+shot offline-status-9
+listen
+wait_for $((2 * seconds + 4)) logged 'status 0 .*' || fail "status 0 did not come back: $(log_events)"
+events=$(log_events)
+LC_ALL=C grep -aqxE "start AutoRun=0 Seconds=$seconds Probe=127.0.0.1:$port\|probe 127.0.0.1:$port failed: error 10061\|status 9 [^|]*\|probe 127.0.0.1:$port connected again after [3-9] failed tries\|status 0 [^|]*\|" <<<"$events" ||
+  fail "the log tells: $events"
+log "probe: $events"
+# Exit while a try waits for a port whose queue is full: the tool ends at once, the try with it.
+stop_listening
+listen hold
+open_menu
+wait_for 30 trying || fail "no try waited for the port"
+tried_at=$(now_ms)
+choose exit
+wait_for 2 zemvar_ended || fail "Exit waited for the try"
+log "Exit during a try: ended $(( $(now_ms) - tried_at )) ms after the try was seen waiting"
+stop_listening
+
+# 4. With RestartOffline=3 and nothing listening, the dialer is ended after three failed tries and started
+# again.
+probe_run $'RestartOffline=3\r\n'
+wait_for $((4 * seconds + 10)) logged 'offline dialer \(process [0-9]+\) ended after 3 failed probes' ||
+  fail "the offline dialer was not ended: $(log_events)"
+wait_for 60 eval '[ "$(starts)" = 2 ]' || fail "the dialer was not started again"
+exit_zemvar
+log "with RestartOffline=3: $(log_events)"
 log "passed"
