@@ -91,8 +91,8 @@ reg_value() {
     awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
 }
 
-# The prefix is ours alone while the script runs. Each run starts without a Run value and without a
-# dialer, unless it registers one.
+# The prefix is ours alone while the script runs. Each run starts without a Run value, without a dialer
+# unless it registers one, and at Wine's own dpi.
 prepare_prefix() {
   exec 7>"$WINEPREFIX.lock"
   flock -w 600 7 || fail "another run holds $WINEPREFIX"
@@ -100,6 +100,10 @@ prepare_prefix() {
   wine_prefix_ready || fail "the $ZEMVAR_WINEARCH prefix $WINEPREFIX could not be made"
   reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Zemvar
   reg delete 'HKLM\SOFTWARE\China Mobile\eWalk' /reg:32
+  if [ -n "$(reg_value 'HKCU\Control Panel\Desktop' LogPixels)" ]; then
+    reg delete 'HKCU\Control Panel\Desktop' /v LogPixels
+    "$WINESERVER" -k >/dev/null 2>&1 || true  # its dpi is read as the server starts
+  fi
   if [ "$run_kind" = soak ]; then
     # Beside a prefix named from outside: only a run folder of ours is emptied.
     [ ! -e "$work" ] || [ -f "$work/.zemvar-run" ] || fail "$work is not a run folder of ours; it is left as it is"

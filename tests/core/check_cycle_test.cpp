@@ -396,7 +396,7 @@ TEST_F(ConnectionCheck, AHungDialerIsEndedAfterTheGivenChecksAndAFailedEndIsTold
   EXPECT_EQ("hung dialer (process 4242) not ended after 2 hung checks: its window has gone", notes.back());
 }
 
-// The probe's results in turn, 0 for a connection.
+// The probe's results in turn (0: a connection), after what `during` does.
 struct ScriptedProbe : LinkProbe {
   std::uint32_t Try(const ProbeTarget&) override {
     if (during) during();
@@ -407,73 +407,62 @@ struct ScriptedProbe : LinkProbe {
   std::function<void()> during;
 };
 
-class ProbedCheck : public ConnectionCheck {
- protected:
-  void SetUp() override {
-    ConnectionCheck::SetUp();
-    env.notes = &notes;
-    env.watches = &watches;
-    env.probe = &probe;
-    launcher.desktop = &desktop;
-    AddPanel();
-    desktop.Get(AddMain()).process = 777;
-  }
-  std::string Statuses(std::size_t checks) {
-    std::string shown;
-    while (checks--) shown += std::to_string(RunConnectionCheck(env));
-    return shown;
-  }
+// With Probe, three failed tries in a row show the link offline until one connects; fewer change nothing,
+// and a run of like failures is one line. No try follows another status, nor one while the session ends.
+// RestartOffline ends the dialer after that many, and the ends of a hung dialer keep the same spacing.
+TEST_F(ConnectionCheck, FailedProbesShowADeadLinkAndMayEndTheDialer) {
   std::vector<std::string> notes;
   DialerWatches watches;
   ScriptedProbe probe;
-};
-
-// Three failed tries in a row show the link offline until one connects; fewer change nothing. The log
-// hears a run of like failures once. No try follows another status, nor one while the session ends.
-TEST_F(ProbedCheck, ThreeFailuresInARowShowTheLinkOfflineUntilATryConnects) {
-  watches.offline.Configure(ParseProbeTarget("example.com:80"), 0);
+  env.notes = &notes;
+  env.watches = &watches;
+  env.probe = &probe;
+  launcher.desktop = &desktop;
+  AddPanel();
+  desktop.Get(AddMain()).process = 777;
+  const auto statuses = [&](std::size_t checks) {
+    std::string shown;
+    while (checks--) shown += std::to_string(RunConnectionCheck(env));
+    return shown;
+  };
+  watches.offline.Configure(ParseProbeTarget("a.cn:80"), 0);
   probe.results = {10061, 10061, 0, 10060, 10061, 10061, 10061, 0, 10061};
-  EXPECT_EQ("00000990", Statuses(8));
-  EXPECT_EQ((std::vector<std::string>{"probe example.com:80 failed: error 10061",
-                                      "probe example.com:80 connected again after 2 failed tries",
-                                      "probe example.com:80 failed: error 10060",
-                                      "probe example.com:80 failed: error 10061",
-                                      "probe example.com:80 connected again after 4 failed tries"}),
+  EXPECT_EQ("00000990", statuses(8));
+  EXPECT_EQ((std::vector<std::string>{"probe a.cn:80 failed: error 10061",
+                                      "probe a.cn:80 connected again after 2 failed tries",
+                                      "probe a.cn:80 failed: error 10060", "probe a.cn:80 failed: error 10061",
+                                      "probe a.cn:80 connected again after 4 failed tries"}),
             notes);
-
   desktop.Get(main).hung = true;
-  EXPECT_EQ(StatusHung, RunConnectionCheck(env));
+  EXPECT_EQ("8", statuses(1));
   desktop.Get(main).hung = false;
   launchesHeld = true;
   EXPECT_EQ(StatusHeld, RunConnectionCheck(env));
-  launchesHeld = false;
   EXPECT_EQ(8u, probe.tries);
+  launchesHeld = false;
   probe.during = [] { launchesHeld = true; };
   EXPECT_EQ(StatusHeld, RunConnectionCheck(env)) << "the session began to end during the try";
   launchesHeld = false;
   EXPECT_EQ(0, watches.offline.failures());
-}
 
-// RestartOffline ends the dialer after that many failures, then counts again; the ends of a hung dialer
-// and of an offline one keep one ten-minute spacing.
-TEST_F(ProbedCheck, RestartOfflineEndsTheDialerWithinTheSpacingHungEndsKeep) {
+  probe.during = nullptr;
+  probe.results.assign(30, 10060);
   watches.offline.Configure(ParseProbeTarget("10.0.0.1:53"), RestartOfflineTries(1));
   watches.hung.SetRestartAfter(2);
-  probe.results.assign(20, 10060);
-  EXPECT_EQ("009", Statuses(3));
-  EXPECT_EQ(std::vector<std::uint32_t>{777}, launcher.ended);
+  EXPECT_EQ("009", statuses(3));
   EXPECT_EQ("offline dialer (process 777) ended after 3 failed probes", notes.back());
-  for (int minute = 1; minute < 10; ++minute) {
+  for (int minute = 1; minute <= 10; ++minute) {
     pauses.total += 60000;
-    EXPECT_EQ("9", Statuses(1));
+    EXPECT_EQ("9", statuses(1));
+    EXPECT_EQ(minute < 10 ? 1u : 2u, launcher.ended.size()) << "the failures meanwhile end it once it may";
   }
-  EXPECT_EQ(1u, launcher.ended.size());
-  pauses.total += 60000;
-  EXPECT_EQ("9", Statuses(1));
-  EXPECT_EQ(2u, launcher.ended.size()) << "past the spacing, the failures seen meanwhile end it at once";
+  pauses.total += 10 * 60000;
+  EXPECT_EQ("99", statuses(2));
+  EXPECT_EQ(2u, launcher.ended.size()) << "the count starts again after an end";
+  EXPECT_EQ("9", statuses(1));
   desktop.Get(main).hung = true;
-  EXPECT_EQ("88", Statuses(2));
-  EXPECT_EQ(2u, launcher.ended.size()) << "a hung end keeps the offline end's spacing";
+  EXPECT_EQ("88", statuses(2));
+  EXPECT_EQ(3u, launcher.ended.size()) << "a hung end keeps the offline end's spacing";
 }
 
 // Once the session ends no check starts the dialer, and the check has nothing to show.

@@ -7,15 +7,22 @@ source "$(dirname "$0")/../lib.sh"
 
 seconds=3
 
-# hang_once EXTRA_CONFIG: the tool keeps the simulator connected until it hangs and status 8 shows.
-hang_once() {
+# start_with CONFIG SIMULATOR_OPTIONS...: a run of its own, with these lines in config.ini, until the
+# simulator has connected.
+start_with() {
   "$WINESERVER" -k >/dev/null 2>&1 || true  # the simulator of the run before
-  register_simulator --detect-for 1500 --hang-after 60000
   printf '[Setup]\r\nAutoRun=0\r\nSeconds=%s\r\nLog=1\r\n%s' "$seconds" "$1" >"$work/config.ini"
+  shift
+  register_simulator --detect-for 1500 "$@"
   rm -f "$work/Zemvar.log"
   start_zemvar
   wait_for 30 tray_shown || fail "the tray icon did not appear"
   wait_for 60 journal_has connect || fail "the dialer never connected: $(tr -d '\r' <"$journal")"
+}
+
+# hang_once EXTRA_CONFIG: the tool keeps the simulator connected until it hangs and status 8 shows.
+hang_once() {
+  start_with "$1" --hang-after 60000
   wait_for 30 icon_shows 00FF00 || fail "no normal icon while the dialer answers"
   wait_for 60 journal_has hang || fail "the simulator did not hang"
   # The journal's last line is written as the hang begins.
@@ -62,54 +69,34 @@ log "with RestartHung=2: $events"
 # listen [hold]: a listener on $port that takes every connection; with hold, one whose queue is full, so
 # that a try waits until it gives up.
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-listener=
 listen() {
-  python3 -c '
-import socket, sys, time
-s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-s.listen(0 if len(sys.argv) > 2 else 8)
-if len(sys.argv) > 2:
-    held = socket.create_connection(("127.0.0.1", int(sys.argv[1])))
-    time.sleep(3600)
-while True:
-    s.accept()[0].close()' "$port" "$@" &
+  python3 -c 'import socket, sys, time
+s = socket.create_server(("127.0.0.1", int(sys.argv[1])), backlog=0 if sys.argv[2:] else 8)
+if sys.argv[2:]: held = socket.create_connection(s.getsockname()); time.sleep(3600)
+while True: s.accept()[0].close()' "$port" "$@" &
   listener=$!
 }
-stop_listening() { [ -z "$listener" ] || kill "$listener" 2>/dev/null || true; listener=; }
+stop_listening() { [ -z "${listener:-}" ] || kill "$listener" 2>/dev/null || true; listener=; }
 trap 'stop_listening; cleanup' EXIT
 # A try in progress: our connection to the port waits for its answer (SYN_SENT, 02, in the kernel's table).
 trying() { grep -q "0100007F:$(printf %04X "$port") 02 " /proc/net/tcp; }
-
-probe_run() {
-  "$WINESERVER" -k >/dev/null 2>&1 || true
-  register_simulator --detect-for 1500
-  printf '[Setup]\r\nAutoRun=0\r\nSeconds=%s\r\nLog=1\r\nProbe=127.0.0.1:%s\r\n%s' "$seconds" "$port" "$1" >"$work/config.ini"
-  rm -f "$work/Zemvar.log"
-  start_zemvar
-  wait_for 30 tray_shown || fail "the tray icon did not appear"
-  wait_for 60 journal_has connect || fail "the dialer never connected: $(tr -d '\r' <"$journal")"
-}
+probe=$(printf 'Probe=127.0.0.1:%s\r\n' "$port")
 
 # 3. While the port listens all stays well; stopped, status 9 within four checks; listening again, 0.
 listen
-probe_run ""
+start_with "$probe"
 sleep $((3 * seconds))
 ! logged '(probe.*|status 9 .*)' || fail "a listening port was not good enough: $(log_events)"
-wait_for 10 icon_shows 00FF00 || fail "no normal icon while the port listens"
 stop_listening
 stopped_at=$(now_ms)
 wait_for $((4 * seconds + 4)) logged 'status 9 .*' || fail "no status 9 within four checks: $(log_events)"
 log "status 9 shown $(( $(now_ms) - stopped_at )) ms after the port stopped listening (checks every $seconds s)"
 wait_for 10 icon_shows FF0000 || fail "no alert icon for a link that carries nothing"
-shot offline-status-9
 listen
 wait_for $((2 * seconds + 4)) logged 'status 0 .*' || fail "status 0 did not come back: $(log_events)"
 events=$(log_events)
 LC_ALL=C grep -aqxE "start AutoRun=0 Seconds=$seconds Probe=127.0.0.1:$port\|probe 127.0.0.1:$port failed: error 10061\|status 9 [^|]*\|probe 127.0.0.1:$port connected again after [3-9] failed tries\|status 0 [^|]*\|" <<<"$events" ||
   fail "the log tells: $events"
-log "probe: $events"
 # Exit while a try waits for a port whose queue is full: the tool ends at once, the try with it.
 stop_listening
 listen hold
@@ -121,9 +108,8 @@ wait_for 2 zemvar_ended || fail "Exit waited for the try"
 log "Exit during a try: ended $(( $(now_ms) - tried_at )) ms after the try was seen waiting"
 stop_listening
 
-# 4. With RestartOffline=3 and nothing listening, the dialer is ended after three failed tries and started
-# again.
-probe_run $'RestartOffline=3\r\n'
+# 4. With RestartOffline=3 and nothing listening: ended after three failed tries, and started again.
+start_with "$probe"$'RestartOffline=3\r\n'
 wait_for $((4 * seconds + 10)) logged 'offline dialer \(process [0-9]+\) ended after 3 failed probes' ||
   fail "the offline dialer was not ended: $(log_events)"
 wait_for 60 eval '[ "$(starts)" = 2 ]' || fail "the dialer was not started again"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Right on the shapes of Windows users have beyond code page 936 with ASCII folders: a Western Windows
-# (code page 1252) with the Chinese dialer, also installed under Chinese folder and file names, and a folder
-# whose name the code page cannot spell.
+# Right on the shapes of Windows users have beyond code page 936 with ASCII folders at 96 dpi: a Western
+# Windows (code page 1252) with the Chinese dialer, also installed under Chinese folder and file names, a
+# folder whose name the code page cannot spell, and 144 dpi.
 source "$(dirname "$0")/../lib.sh"
 
 # start_in FOLDER: the exe copied there and started from there, its output in the run folder.
@@ -107,4 +107,25 @@ log "C:\\Tools 한국 under 936: config.ini read (Seconds=12) and saved, Run val
 menu_opened 1 || menu_opened 1 || fail "the tray menu did not open"
 choose exit
 wait_for 10 zemvar_ended || fail "Exit did not end the process"
+
+# At 144 dpi (read when Wine's server starts) the tray shows the icon's own 24 px image: no dialer, so the
+# alert icon. Wine's tray copies a mask whose rows need padding short (18 of 24 rows for 24 px), so the
+# rows below are its own; the 48 px image scaled down matches none of the rows above.
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+"$WINESERVER" -k >/dev/null 2>&1 || true
+convert "ico:$zemvar_top/res/status_alert.ico[3]" -background white -flatten -crop 24x18+0+0 +repage "$work/alert-24.png"
+[ "$(identify -format %w "ico:$zemvar_top/res/status_alert.ico[3]")" = 24 ] || fail "the icon's fourth image is not 24 px"
+tray_shows_24px() {
+  import -display "$DISPLAY" -window "$(tray_window)" "$work/tray.png" 2>/dev/null &&
+    [ "$(compare -metric AE -subimage-search "$work/tray.png" "$work/alert-24.png" null: 2>&1 | cut -d' ' -f1)" = 0 ]
+}
+start_zemvar
+wait_for 30 tray_shown || fail "no tray icon at 144 dpi"
+shown=0
+wait_for 10 tray_shows_24px || shown=$?
+cp "$work/tray.png" "$shots/tray-144-dpi.png"
+[ "$shown" = 0 ] || fail "at 144 dpi the tray does not show the 24 px image: $shots/tray-144-dpi.png"
+log "at 144 dpi: the tray shows the icon's 24 px image"
+exit_zemvar
+reg delete 'HKCU\Control Panel\Desktop' /v LogPixels
 log "passed"
