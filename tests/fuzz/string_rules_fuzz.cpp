@@ -1,5 +1,5 @@
 // libFuzzer target over the rules that take strings from outside: the module path, the edit box's text,
-// registry values and window titles. Each input picks one rule with its first byte; the checks are the
+// registry values, window titles and the probe's target. Each input picks one rule with its first byte; the checks are the
 // promises the rules make, so a broken promise aborts like a crash.
 #include <cstdint>
 #include <cstdlib>
@@ -87,17 +87,26 @@ void Title(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+void Probe(const std::string& text) {
+  const ProbeTarget target = ParseProbeTarget(text);
+  if (!target.On()) return;
+  Require(!target.host.empty() && target.host.size() <= 253 && target.port >= 1 && target.port <= 65535);
+  const ProbeTarget again = ParseProbeTarget(target.Text());
+  Require(again.host == target.host && again.port == target.port);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
-  switch (data[0] % 5) {
+  switch (data[0] % 6) {
     case 0: SettingsPath(rest); break;
     case 1: RunValueName(rest); break;
     case 2: Interval(rest); break;
     case 3: InstallPath(data + 1, size - 1); break;
     case 4: Title(data + 1, size - 1); break;
+    case 5: Probe(rest); break;
   }
   return 0;
 }
