@@ -31,16 +31,14 @@ bool ParseNumber(const std::string& text, std::size_t most, int low, int high, i
 constexpr std::size_t kNoteBuffer = 384;
 
 std::string Failure(const ProbeTarget& target, std::uint32_t error) {
-  char why[48];
-  if (error == kProbeNameNotFound) {
-    std::snprintf(why, sizeof why, "name not found");
-  } else if (error == kProbeNameTooSlow) {
+  char why[48] = "name not found";
+  if (error == kProbeNameTooSlow) {
     std::snprintf(why, sizeof why, "name not found within %u s", static_cast<unsigned>(kProbeTimeoutMs / 1000));
-  } else {
+  } else if (error != kProbeNameNotFound) {
     std::snprintf(why, sizeof why, "error %u", static_cast<unsigned>(error));
   }
   char note[kNoteBuffer];
-  std::snprintf(note, sizeof note, "probe %s:%d failed: %s", target.host.c_str(), target.port, why);
+  std::snprintf(note, sizeof note, "probe %s failed: %s", target.Text().c_str(), why);
   return note;
 }
 
@@ -92,8 +90,8 @@ bool OfflineWatch::Observe(std::uint32_t error, std::uint64_t nowMs, std::vector
   if (error == 0) {
     if (failures_ > 0 && notes) {
       char note[kNoteBuffer];
-      std::snprintf(note, sizeof note, "probe %s:%d connected again after %d failed tries", target_.host.c_str(),
-                    target_.port, failures_);
+      std::snprintf(note, sizeof note, "probe %s connected again after %d failed tries", target_.Text().c_str(),
+                    failures_);
       notes->push_back(note);
     }
     failures_ = 0;
