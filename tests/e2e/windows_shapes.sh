@@ -110,11 +110,11 @@ wait_for 10 zemvar_ended || fail "Exit did not end the process"
 
 # At 144 dpi (read when Wine's server starts) the tray shows the icon's own 24 px image: no dialer, so the
 # alert icon. Wine's tray copies a mask whose rows need padding short (18 of 24 rows for 24 px), so the
-# rows below are its own; the 48 px image scaled down matches none of the rows above.
+# rows below are its own; an icon loaded at the standard size and scaled down matches none of the rows
+# above. The next run's start puts the dpi back.
 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 "$WINESERVER" -k >/dev/null 2>&1 || true
 convert "ico:$zemvar_top/res/status_alert.ico[3]" -background white -flatten -crop 24x18+0+0 +repage "$work/alert-24.png"
-[ "$(identify -format %w "ico:$zemvar_top/res/status_alert.ico[3]")" = 24 ] || fail "the icon's fourth image is not 24 px"
 tray_shows_24px() {
   import -display "$DISPLAY" -window "$(tray_window)" "$work/tray.png" 2>/dev/null &&
     [ "$(compare -metric AE -subimage-search "$work/tray.png" "$work/alert-24.png" null: 2>&1 | cut -d' ' -f1)" = 0 ]
@@ -127,5 +127,4 @@ cp "$work/tray.png" "$shots/tray-144-dpi.png"
 [ "$shown" = 0 ] || fail "at 144 dpi the tray does not show the 24 px image: $shots/tray-144-dpi.png"
 log "at 144 dpi: the tray shows the icon's 24 px image"
 exit_zemvar
-reg delete 'HKCU\Control Panel\Desktop' /v LogPixels
 log "passed"
